@@ -1,0 +1,21 @@
+# The real PE32 DLL, its host program, and the tests that run under Wine.
+add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+# Imports only system DLLs, and loads on Windows XP and later.
+add_link_options(-static-libgcc -static-libstdc++ -Wl,--major-os-version,5 -Wl,--minor-os-version,1
+                 -Wl,--subsystem,$<IF:$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>,console,windows>:5.01)
+
+target_link_libraries(VexloCore PUBLIC advapi32 winspool setupapi user32)
+
+add_library(VexloDeletePrinter SHARED ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES} ${DLL_DIR}/VexloDeletePrinter.def)
+set_target_properties(VexloDeletePrinter PROPERTIES PREFIX "" OUTPUT_NAME VexloDeletePrinter
+                      IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
+target_link_libraries(VexloDeletePrinter PRIVATE VexloCore)
+target_link_options(VexloDeletePrinter PRIVATE -Wl,--enable-stdcall-fixup)
+
+add_executable(VexloHost host/VexloHost.cpp)
+
+add_subdirectory(tests/wine)
+add_subdirectory(bench)

@@ -1,0 +1,153 @@
+// A tiny simulated Windows machine behind the sim headers: plain data a test
+// sets up in a few lines, a log of every platform call, faults injected at
+// any call, and counts of what is still open.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+std::string Lower(std::string text);
+bool EqualNoCase(const std::string& a, const std::string& b);
+
+// ---- registry -------------------------------------------------------------
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+struct RegistryKey {
+    std::map<std::string, RegistryValue, NoCase> values;
+    bool accessDenied = false;
+};
+
+struct Registry {
+    // Paths below HKEY_LOCAL_MACHINE, written without trailing backslashes.
+    std::map<std::string, RegistryKey, NoCase> keys;
+
+    void SetDword(const std::string& key, const std::string& name, DWORD value);
+    void SetString(const std::string& key, const std::string& name, const std::string& text);
+    void SetBytes(const std::string& key, const std::string& name, DWORD type, std::vector<BYTE> data);
+};
+
+// ---- code pages -----------------------------------------------------------
+struct CodePages {
+    UINT ansiCodePage = 1252;
+    // Extra upper-case mappings a test adds to the locale's table.
+    std::map<WCHAR, WCHAR> extraUpper;
+};
+
+// ---- services -------------------------------------------------------------
+struct ServiceStatus {
+    DWORD state = SERVICE_STOPPED;
+    DWORD waitHint = 0;
+};
+
+struct Service {
+    ServiceStatus status;
+    bool disabled = false;
+    bool refuseStop = false;
+    // What successive queries report after a start or a stop request: the
+    // first status holds as soon as the request returns, each later query
+    // takes the next one, and the last one stays.
+    std::vector<ServiceStatus> afterStart = {{SERVICE_RUNNING, 10000}};
+    std::vector<ServiceStatus> afterStop = {{SERVICE_STOPPED, 10000}};
+    std::deque<ServiceStatus> script;
+    int starts = 0;
+    int stops = 0;
+};
+
+struct Services {
+    bool managerAccessDenied = false;
+    bool serviceAccessDenied = false;
+    std::map<std::string, Service, NoCase> services;
+    Service& spooler() { return services["Spooler"]; }
+};
+
+// ---- print spooler --------------------------------------------------------
+struct Printer {
+    std::string name;
+    std::string driver;
+    std::string server;  // empty for a local queue, the host of a connection
+    DWORD openError = ERROR_SUCCESS;
+    DWORD deleteError = ERROR_SUCCESS;
+};
+
+struct PrintSpooler {
+    std::vector<Printer> printers;
+    std::vector<std::string> drivers;
+    std::vector<std::string> monitors;
+    bool HasPrinter(const std::string& name) const;
+    bool HasDriver(const std::string& name) const;
+    bool HasMonitor(const std::string& name) const;
+};
+
+// ---- files and the setup API ---------------------------------------------
+struct Files {
+    std::optional<std::string> windowsDirectory = "C:\\WINDOWS";
+    // Full path -> contents; folders exist implicitly.
+    std::map<std::string, std::string, NoCase> files;
+    std::vector<std::string> uninstalled;  // file names SetupUninstallOEMInfA removed
+
+    void Put(const std::string& path, const std::string& contents) { files[path] = contents; }
+    bool Has(const std::string& path) const { return files.count(path) != 0; }
+};
+
+// ---- calls, faults, handles ----------------------------------------------
+struct Call {
+    std::string function;
+    std::string detail;  // the arguments that matter, as text
+};
+
+enum class HandleKind { Key, ServiceManager, Service, Printer, Search, Inf };
+
+struct Machine {
+    Registry registry;
+    CodePages codePages;
+    Services services;
+    PrintSpooler spooler;
+    Files files;
+
+    DWORD lastError = 0;
+    DWORD tickCount = 5000;
+
+    std::vector<Call> calls;
+    std::vector<std::string> misuse;  // what the library did that the platform would not take
+};
+
+Machine& machine();
+// A fresh machine: no keys, no services but a stopped "Spooler", no printers,
+// code page 1252, no faults, nothing open.
+void Reset();
+
+// The nth call (from 1) of `function` fails with `error`; `always` makes every
+// call from the nth on fail.
+void Fail(const std::string& function, int nth, DWORD error, bool always = false);
+// Each platform function first records itself here; a fault armed for this
+// call comes back as its error.
+std::optional<DWORD> Enter(const char* function, std::string detail = {});
+int CallCount(const std::string& function);
+std::vector<std::string> CallDetails(const std::string& function);
+std::vector<std::string> CallNames();
+
+void* OpenHandle(HandleKind kind);
+bool IsOpen(void* handle, HandleKind kind);
+bool CloseHandle(void* handle, HandleKind kind);
+int OpenHandles();
+int LiveBuffers();
+std::string Leaks();  // "" when nothing is open, else what is
+
+// The default way each platform function fails.
+DWORD DefaultError(const std::string& function);
+
+}  // namespace sim
