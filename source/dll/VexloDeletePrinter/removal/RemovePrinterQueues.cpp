@@ -1,0 +1,76 @@
+#include "removal/PrinterRemoval.h"
+
+#include "UniqueHandle.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace vexlo {
+namespace {
+
+// Calls of EnumPrintersA at most. A list that grows between the size query
+// and the fetch needs one more call, rarely two; a platform that keeps
+// failing or keeps asking for more never ends the loop on its own, so past
+// this bound the enumeration counts as empty.
+constexpr int kMaxEnumerationCalls = 8;
+
+constexpr DWORD kEnumFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+
+// The local queues and connections at level 4, in a buffer the caller owns;
+// empty when they cannot be had.
+struct PrinterList {
+    unique_hlocal buffer;
+    DWORD count = 0;
+    const PRINTER_INFO_4A* entries() const { return static_cast<const PRINTER_INFO_4A*>(buffer.get()); }
+};
+
+PrinterList EnumeratePrinters() {
+    PrinterList list;
+    DWORD bufferSize = 0, needed = 0, returned = 0;
+    BOOL ok = EnumPrintersA(kEnumFlags, nullptr, 4, nullptr, 0, &needed, &returned);
+    for (int calls = 1; !ok; ++calls) {
+        if (calls == kMaxEnumerationCalls) return {};
+        if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            list.buffer.reset();
+            list.buffer.reset(LocalAlloc(LPTR, needed));
+            if (!list.buffer) return {};
+            bufferSize = needed;
+        }
+        // The size passed is the buffer's own: a size the platform reported
+        // with another error must not let it write past the buffer.
+        ok = EnumPrintersA(kEnumFlags, nullptr, 4, static_cast<LPBYTE>(list.buffer.get()), bufferSize, &needed,
+                           &returned);
+    }
+    if (!list.buffer) return {};
+    const DWORD fits = bufferSize / sizeof(PRINTER_INFO_4A);
+    list.count = returned < fits ? returned : fits;
+    return list;
+}
+
+bool UsesModelDriver(HANDLE printer) {
+    DWORD needed = 0;
+    GetPrinterDriverA(printer, nullptr, 2, nullptr, 0, &needed);
+    if (needed < sizeof(DRIVER_INFO_2A)) return false;
+    std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[needed]());
+    if (!info || !GetPrinterDriverA(printer, nullptr, 2, info.get(), needed, &needed)) return false;
+    const char* driverName = reinterpret_cast<const DRIVER_INFO_2A*>(info.get())->pName;
+    return driverName && std::strstr(driverName, kModelName) != nullptr;
+}
+
+}  // namespace
+
+void RemovePrinterQueues() {
+    const PrinterList printers = EnumeratePrinters();
+    for (DWORD i = 0; i < printers.count; ++i) {
+        LPSTR name = printers.entries()[i].pPrinterName;
+        if (!name) continue;
+        PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        unique_printer printer;
+        if (!OpenPrinterA(name, printer.put(), &defaults)) continue;
+        // A refused deletion leaves the queue; the handle closes either way.
+        if (UsesModelDriver(printer.get())) DeletePrinter(printer.get());
+    }
+}
+
+}  // namespace vexlo

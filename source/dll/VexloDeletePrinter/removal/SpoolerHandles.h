@@ -1,0 +1,31 @@
+// The pair of handles a spooler procedure holds: the service manager's and
+// the spooler service's, closed service first.
+#pragma once
+
+#include "UniqueHandle.h"
+
+namespace vexlo {
+
+class SpoolerHandles {
+public:
+    SpoolerHandles() = default;
+    SpoolerHandles(const SpoolerHandles&) = delete;
+    SpoolerHandles& operator=(const SpoolerHandles&) = delete;
+    ~SpoolerHandles() { Close(); }
+
+    // Closes the pair held, then opens the manager and the service; on
+    // failure holds nothing.
+    bool Open();
+    void Close();
+    SC_HANDLE service() const { return service_.get(); }
+
+private:
+    unique_schandle manager_;
+    unique_schandle service_;
+};
+
+// Reopens the pair, queries the status and, if the spooler is stopped,
+// starts it and waits until it runs. False when any of that fails.
+bool ReopenAndStartIfStopped(SpoolerHandles& spooler, SERVICE_STATUS& status);
+
+}  // namespace vexlo

@@ -1,0 +1,155 @@
+// Service Control Manager: services whose status follows a script after each
+// start or stop request, so that pending states and hints can be played.
+#include "Machine.h"
+
+namespace sim {
+namespace {
+
+std::map<void*, std::string>& openServices() {
+    static std::map<void*, std::string> services;
+    return services;
+}
+
+Service* ServiceOf(SC_HANDLE handle) {
+    if (!IsOpen(handle, HandleKind::Service)) return nullptr;
+    auto it = machine().services.services.find(openServices()[handle]);
+    return it == machine().services.services.end() ? nullptr : &it->second;
+}
+
+void Play(Service& service, const std::vector<ServiceStatus>& sequence) {
+    service.script.assign(sequence.begin(), sequence.end());
+    if (!service.script.empty()) {
+        service.status = service.script.front();
+        service.script.pop_front();
+    }
+}
+
+void Fill(const Service& service, LPSERVICE_STATUS status) {
+    *status = SERVICE_STATUS{};
+    status->dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status->dwCurrentState = service.status.state;
+    status->dwWaitHint = service.status.waitHint;
+}
+
+}  // namespace
+}  // namespace sim
+
+using namespace sim;
+
+SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD desiredAccess) {
+    if (auto error = Enter(__func__)) {
+        SetLastError(*error);
+        return nullptr;
+    }
+    if (machineName || databaseName || desiredAccess != GENERIC_EXECUTE) {
+        machine().misuse.push_back("OpenSCManagerA: expected the local default database and GENERIC_EXECUTE");
+    }
+    if (machine().services.managerAccessDenied) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return static_cast<SC_HANDLE>(OpenHandle(HandleKind::ServiceManager));
+}
+
+SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desiredAccess) {
+    const std::string name = serviceName ? serviceName : "";
+    if (auto error = Enter(__func__, name)) {
+        SetLastError(*error);
+        return nullptr;
+    }
+    if (!IsOpen(manager, HandleKind::ServiceManager)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (desiredAccess != (SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP)) {
+        machine().misuse.push_back("OpenServiceA: expected access 0x34");
+    }
+    if (!machine().services.services.count(name)) {
+        SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
+        return nullptr;
+    }
+    if (machine().services.serviceAccessDenied) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    SC_HANDLE handle = static_cast<SC_HANDLE>(OpenHandle(HandleKind::Service));
+    openServices()[handle] = name;
+    return handle;
+}
+
+BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
+    machine().tickCount += 1;  // a round trip to the service manager takes time
+    if (auto error = Enter(__func__)) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    Service* service = ServiceOf(handle);
+    if (!service) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!service->script.empty()) {
+        service->status = service->script.front();
+        service->script.pop_front();
+    }
+    Fill(*service, status);
+    return TRUE;
+}
+
+BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* arguments) {
+    if (auto error = Enter(__func__)) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    Service* service = ServiceOf(handle);
+    if (!service) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (argumentCount || arguments) machine().misuse.push_back("StartServiceA: expected no arguments");
+    if (service->disabled) {
+        SetLastError(ERROR_SERVICE_DISABLED);
+        return FALSE;
+    }
+    if (service->status.state != SERVICE_STOPPED) {
+        SetLastError(ERROR_SERVICE_ALREADY_RUNNING);
+        return FALSE;
+    }
+    ++service->starts;
+    Play(*service, service->afterStart);
+    return TRUE;
+}
+
+BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
+    if (auto error = Enter(__func__, std::to_string(control))) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    Service* service = ServiceOf(handle);
+    if (!service || !status) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (control != SERVICE_CONTROL_STOP) machine().misuse.push_back("ControlService: expected SERVICE_CONTROL_STOP");
+    if (service->status.state == SERVICE_STOPPED) {
+        SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+        return FALSE;
+    }
+    if (service->refuseStop) {
+        SetLastError(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+        return FALSE;
+    }
+    ++service->stops;
+    Play(*service, service->afterStop);
+    Fill(*service, status);
+    return TRUE;
+}
+
+BOOL WINAPI CloseServiceHandle(SC_HANDLE handle) {
+    Enter(__func__, IsOpen(handle, HandleKind::Service) ? "service" : "manager");
+    if (IsOpen(handle, HandleKind::Service)) {
+        openServices().erase(handle);
+        return CloseHandle(handle, HandleKind::Service);
+    }
+    return CloseHandle(handle, HandleKind::ServiceManager);
+}

@@ -1,0 +1,217 @@
+// Print spooler: queues (local and connections) with their drivers, the
+// installed drivers and monitors. Enumeration and driver information are laid
+// out in the caller's buffer as the platform does: fixed-size records first,
+// the strings they point to after them.
+#include "Machine.h"
+
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace sim {
+namespace {
+
+std::map<void*, std::string>& openPrinters() {
+    static std::map<void*, std::string> printers;
+    return printers;
+}
+
+std::string FullName(const Printer& p) { return p.server.empty() ? p.name : p.server + "\\" + p.name; }
+
+Printer* Find(const std::string& fullName) {
+    for (Printer& p : machine().spooler.printers) {
+        if (EqualNoCase(FullName(p), fullName)) return &p;
+    }
+    return nullptr;
+}
+
+// Copies strings after the records, handing out their addresses.
+class StringArea {
+public:
+    explicit StringArea(BYTE* at) : at_(reinterpret_cast<char*>(at)) {}
+    LPSTR Put(const std::string& text) {
+        char* place = at_;
+        std::memcpy(place, text.c_str(), text.size() + 1);
+        at_ += text.size() + 1;
+        return place;
+    }
+
+private:
+    char* at_;
+};
+
+bool Erase(std::vector<std::string>& names, const std::string& name) {
+    auto it = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return EqualNoCase(n, name); });
+    if (it == names.end()) return false;
+    names.erase(it);
+    return true;
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualNoCase(n, name); });
+}
+
+}  // namespace
+
+bool PrintSpooler::HasPrinter(const std::string& name) const {
+    return std::any_of(printers.begin(), printers.end(), [&](const Printer& p) { return EqualNoCase(FullName(p), name); });
+}
+bool PrintSpooler::HasDriver(const std::string& name) const { return Contains(drivers, name); }
+bool PrintSpooler::HasMonitor(const std::string& name) const { return Contains(monitors, name); }
+
+}  // namespace sim
+
+using namespace sim;
+
+BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
+                          LPDWORD returned) {
+    const std::vector<Printer>& printers = machine().spooler.printers;
+    DWORD size = static_cast<DWORD>(printers.size() * sizeof(PRINTER_INFO_4A));
+    for (const Printer& p : printers) size += static_cast<DWORD>(FullName(p).size() + 1 + p.server.size() + 1);
+    *returned = 0;
+    if (auto error = Enter(__func__, std::to_string(bufferSize))) {
+        // A platform that keeps asking for more than it asked for before.
+        if (*error == ERROR_INSUFFICIENT_BUFFER) *needed = std::max(size, bufferSize) + 64;
+        SetLastError(*error);
+        return FALSE;
+    }
+    if (flags != (PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS) || name || level != 4) {
+        machine().misuse.push_back("EnumPrintersA: expected local and connections, no name, level 4");
+    }
+    *needed = size;
+    if (printers.empty()) return TRUE;
+    if (!buffer || bufferSize < size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    auto* records = reinterpret_cast<PRINTER_INFO_4A*>(buffer);
+    StringArea strings(buffer + printers.size() * sizeof(PRINTER_INFO_4A));
+    for (std::size_t i = 0; i < printers.size(); ++i) {
+        records[i].pPrinterName = strings.Put(FullName(printers[i]));
+        records[i].pServerName = printers[i].server.empty() ? nullptr : strings.Put(printers[i].server);
+        records[i].Attributes = printers[i].server.empty() ? 0x40 : 0x10;  // local or network
+    }
+    *returned = static_cast<DWORD>(printers.size());
+    return TRUE;
+}
+
+BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA defaults) {
+    const std::string name = printerName ? printerName : "";
+    if (auto error = Enter(__func__, name)) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    if (!defaults || defaults->pDatatype || defaults->pDevMode || defaults->DesiredAccess != PRINTER_ALL_ACCESS) {
+        machine().misuse.push_back("OpenPrinterA: expected defaults with PRINTER_ALL_ACCESS only");
+    }
+    Printer* p = Find(name);
+    if (!p) {
+        SetLastError(ERROR_INVALID_PRINTER_NAME);
+        return FALSE;
+    }
+    if (p->openError) {
+        SetLastError(p->openError);
+        return FALSE;
+    }
+    *printer = OpenHandle(HandleKind::Printer);
+    openPrinters()[*printer] = name;
+    return TRUE;
+}
+
+BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LPBYTE buffer, DWORD bufferSize,
+                              LPDWORD needed) {
+    if (auto error = Enter(__func__, std::to_string(bufferSize))) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    if (environment || level != 2) machine().misuse.push_back("GetPrinterDriverA: expected no environment, level 2");
+    Printer* p = IsOpen(printer, HandleKind::Printer) ? Find(openPrinters()[printer]) : nullptr;
+    if (!p) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    const std::string strings[] = {p->driver, "Windows NT x86", "C:\\drivers\\label.dll", "C:\\drivers\\label.gpd",
+                                   "C:\\drivers\\labelui.dll"};
+    DWORD size = sizeof(DRIVER_INFO_2A);
+    for (const std::string& s : strings) size += static_cast<DWORD>(s.size() + 1);
+    *needed = size;
+    if (!buffer || bufferSize < size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    auto* info = reinterpret_cast<DRIVER_INFO_2A*>(buffer);
+    StringArea area(buffer + sizeof(DRIVER_INFO_2A));
+    info->cVersion = 3;
+    info->pName = area.Put(strings[0]);
+    info->pEnvironment = area.Put(strings[1]);
+    info->pDriverPath = area.Put(strings[2]);
+    info->pDataFile = area.Put(strings[3]);
+    info->pConfigFile = area.Put(strings[4]);
+    return TRUE;
+}
+
+BOOL WINAPI DeletePrinter(HANDLE printer) {
+    const std::string name = IsOpen(printer, HandleKind::Printer) ? openPrinters()[printer] : "";
+    if (auto error = Enter(__func__, name)) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    Printer* p = Find(name);
+    if (!p) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (p->deleteError) {
+        SetLastError(p->deleteError);
+        return FALSE;
+    }
+    auto& printers = machine().spooler.printers;
+    printers.erase(printers.begin() + (p - printers.data()));
+    return TRUE;
+}
+
+BOOL WINAPI ClosePrinter(HANDLE printer) {
+    Enter(__func__);
+    if (!CloseHandle(printer, HandleKind::Printer)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    openPrinters().erase(printer);
+    return TRUE;
+}
+
+BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorName) {
+    const std::string name = monitorName ? monitorName : "";
+    if (auto error = Enter(__func__, name)) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    if (serverName || environment) machine().misuse.push_back("DeleteMonitorA: expected no server, no environment");
+    if (!Erase(machine().spooler.monitors, name)) {
+        SetLastError(ERROR_UNKNOWN_PRINT_MONITOR);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driverName) {
+    const std::string name = driverName ? driverName : "";
+    if (auto error = Enter(__func__, name)) {
+        SetLastError(*error);
+        return FALSE;
+    }
+    if (serverName || environment) machine().misuse.push_back("DeletePrinterDriverA: expected no server, no environment");
+    if (!machine().spooler.HasDriver(name)) {
+        SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
+        return FALSE;
+    }
+    for (const Printer& p : machine().spooler.printers) {
+        if (EqualNoCase(p.driver, name)) {
+            SetLastError(ERROR_PRINTER_DRIVER_IN_USE);
+            return FALSE;
+        }
+    }
+    Erase(machine().spooler.drivers, name);
+    return TRUE;
+}
