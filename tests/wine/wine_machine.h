@@ -1,0 +1,158 @@
+// Setting up and inspecting a Wine prefix's printers, drivers, monitors and
+// spooler service for the tests, through the platform's own calls.
+#pragma once
+
+#include "wine_test.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <string>
+#include <vector>
+
+namespace machine {
+
+const char kMonitors[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\";
+const char kFakeConfig[] = "SOFTWARE\\VexloTest\\FakeSpooler";
+
+inline void InstallDriver(const char* name) {
+    DRIVER_INFO_2A info = {};
+    info.cVersion = 3;
+    info.pName = const_cast<char*>(name);
+    info.pDriverPath = const_cast<char*>("vexlotest.dll");
+    info.pDataFile = const_cast<char*>("vexlotest.gpd");
+    info.pConfigFile = const_cast<char*>("vexlotestui.dll");
+    ok(AddPrinterDriverA(NULL, 2, reinterpret_cast<BYTE*>(&info)), "AddPrinterDriverA(%s): error %lu\n", name,
+       GetLastError());
+}
+
+inline void InstallPrinter(const char* name, const char* driver) {
+    PRINTER_INFO_2A info = {};
+    info.pPrinterName = const_cast<char*>(name);
+    info.pDriverName = const_cast<char*>(driver);
+    info.pPortName = const_cast<char*>("FILE:");
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    HANDLE printer = AddPrinterA(NULL, 2, reinterpret_cast<BYTE*>(&info));
+    ok(printer != NULL, "AddPrinterA(%s): error %lu\n", name, GetLastError());
+    if (printer) ClosePrinter(printer);
+}
+
+// A monitor without a DLL: the spooler lists and deletes it by its key.
+inline void InstallMonitor(const char* name) {
+    HKEY key;
+    const std::string path = std::string(kMonitors) + name;
+    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    ok(result == ERROR_SUCCESS, "creating monitor %s: %ld\n", name, result);
+    if (result == ERROR_SUCCESS) {
+        RegSetValueExA(key, "Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>("vexlotestmon.dll"), 17);
+        RegCloseKey(key);
+    }
+}
+
+inline bool HasPrinter(const char* name) {
+    HANDLE printer = NULL;
+    if (!OpenPrinterA(const_cast<char*>(name), &printer, NULL)) return false;
+    ClosePrinter(printer);
+    return true;
+}
+
+inline bool HasDriver(const char* name) {
+    DWORD needed = 0, returned = 0;
+    EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed + 1);
+    if (!EnumPrinterDriversA(NULL, NULL, 1, buffer.data(), needed, &needed, &returned)) return false;
+    const DRIVER_INFO_1A* drivers = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
+    for (DWORD i = 0; i < returned; ++i) {
+        if (lstrcmpA(drivers[i].pName, name) == 0) return true;
+    }
+    return false;
+}
+
+inline bool HasMonitor(const char* name) {
+    HKEY key;
+    const std::string path = std::string(kMonitors) + name;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// ---- the "Spooler" service --------------------------------------------------
+
+inline DWORD SpoolerState() {
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "Spooler", SERVICE_QUERY_STATUS) : NULL;
+    SERVICE_STATUS status = {};
+    if (service) QueryServiceStatus(service, &status);
+    if (service) CloseServiceHandle(service);
+    if (manager) CloseServiceHandle(manager);
+    return status.dwCurrentState;
+}
+
+// Changes the Spooler's start type and binary path (NULL: unchanged).
+inline void ConfigureSpooler(DWORD startType, const char* binaryPath) {
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG) : NULL;
+    ok(service != NULL, "opening Spooler for configuration: error %lu\n", GetLastError());
+    if (service) {
+        ok(ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, binaryPath, NULL, NULL,
+                                NULL, NULL, NULL, NULL),
+           "ChangeServiceConfigA: error %lu\n", GetLastError());
+        CloseServiceHandle(service);
+    }
+    if (manager) CloseServiceHandle(manager);
+}
+
+// Waits up to `ms` for the spooler to reach `state`.
+inline bool AwaitSpooler(DWORD state, DWORD ms = 15000) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (SpoolerState() == state) return true;
+        Sleep(50);
+    }
+    return SpoolerState() == state;
+}
+
+inline void StartSpooler() {
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "Spooler", SERVICE_START) : NULL;
+    ok(service && StartServiceA(service, 0, NULL), "starting Spooler: error %lu\n", GetLastError());
+    if (service) CloseServiceHandle(service);
+    if (manager) CloseServiceHandle(manager);
+    ok(AwaitSpooler(SERVICE_RUNNING), "Spooler did not reach RUNNING, state %lu\n", SpoolerState());
+}
+
+inline void StopSpooler(bool wait = true) {
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "Spooler", SERVICE_STOP) : NULL;
+    SERVICE_STATUS status;
+    if (service) ControlService(service, SERVICE_CONTROL_STOP, &status);
+    if (service) CloseServiceHandle(service);
+    if (manager) CloseServiceHandle(manager);
+    if (wait) ok(AwaitSpooler(SERVICE_STOPPED), "Spooler did not stop, state %lu\n", SpoolerState());
+}
+
+inline void SetFakeSpooler(DWORD mode) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kFakeConfig, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    const DWORD zero = 0;
+    RegSetValueExA(key, "Mode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), sizeof mode);
+    RegSetValueExA(key, "Stops", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
+    RegCloseKey(key);
+}
+
+// Puts the stand-in service (next to this program) in place of the spooler.
+inline void UseFakeSpooler(DWORD mode) {
+    if (SpoolerState() != SERVICE_STOPPED) StopSpooler();
+    SetFakeSpooler(mode);
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    lstrcpyA(strrchr(path, '\\') + 1, "fake_spooler.exe");
+    ConfigureSpooler(SERVICE_DEMAND_START, path);
+}
+
+inline void UseWineSpooler() {
+    if (SpoolerState() != SERVICE_STOPPED) StopSpooler();
+    ConfigureSpooler(SERVICE_DEMAND_START, "C:\\windows\\system32\\spoolsv.exe");
+}
+
+}  // namespace machine
