@@ -18,7 +18,7 @@ typedef struct _INFCONTEXT {
 HINF WINAPI SetupOpenInfFileA(PCSTR fileName, PCSTR infClass, DWORD infStyle, UINT* errorLine);
 void WINAPI SetupCloseInfFile(HINF inf);
 BOOL WINAPI SetupFindFirstLineA(HINF inf, PCSTR section, PCSTR key, PINFCONTEXT context);
-BOOL WINAPI SetupFindNextLine(const INFCONTEXT* contextIn, PINFCONTEXT contextOut);
-BOOL WINAPI SetupGetStringFieldA(const INFCONTEXT* context, DWORD fieldIndex, PSTR buffer, DWORD bufferSize,
+BOOL WINAPI SetupFindNextLine(PINFCONTEXT contextIn, PINFCONTEXT contextOut);
+BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT context, DWORD fieldIndex, PSTR buffer, DWORD bufferSize,
                                  LPDWORD requiredSize);
 BOOL WINAPI SetupUninstallOEMInfA(PCSTR infFileName, DWORD flags, PVOID reserved);

@@ -1,0 +1,54 @@
+#include "removal/PurgeDriverPackages.h"
+
+#include "UniqueHandle.h"
+
+#include <cstring>
+
+namespace vexlo {
+namespace {
+
+// wsprintfA writes at most 1024 bytes; a path that would not fit is never
+// formatted, so that no cut path is ever opened.
+constexpr std::size_t kPathCapacity = 1024;
+constexpr DWORD kFieldCapacity = 260;
+constexpr char kPatternTail[] = "\\oem*.inf";
+
+bool ReadField(INFCONTEXT& line, DWORD index, char (&field)[kFieldCapacity]) {
+    return SetupGetStringFieldA(&line, index, field, kFieldCapacity, nullptr) != FALSE;
+}
+
+// Every Provider line naming the brand asks for the uninstall again; the
+// platform's answer to a repeat is of no interest.
+void PurgeIfBrandPackage(const char* path, const char* fileName) {
+    unique_hinf inf(SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, nullptr));
+    if (!inf) return;
+    INFCONTEXT line;
+    char field[kFieldCapacity];
+    for (BOOL found = SetupFindFirstLineA(inf.get(), "Version", nullptr, &line); found;
+         found = SetupFindNextLine(&line, &line)) {
+        if (!ReadField(line, 0, field) || std::strcmp(field, "Provider") != 0) continue;
+        if (!ReadField(line, 1, field) || std::strcmp(field, kBrand) != 0) continue;
+        SetupUninstallOEMInfA(fileName, SUOI_FORCEDELETE, nullptr);
+    }
+}
+
+}  // namespace
+
+void PurgeDriverPackages(std::string folder) {
+    if (folder.size() + sizeof kPatternTail > kPathCapacity) return;
+    char pattern[kPathCapacity];
+    wsprintfA(pattern, "%s%s", folder.c_str(), kPatternTail);
+
+    WIN32_FIND_DATAA match;
+    unique_find search(FindFirstFileA(pattern, &match));
+    if (!search) return;
+    do {
+        const std::size_t nameLength = strnlen(match.cFileName, sizeof match.cFileName);
+        if (nameLength == sizeof match.cFileName || folder.size() + 1 + nameLength + 1 > kPathCapacity) continue;
+        char path[kPathCapacity];
+        wsprintfA(path, "%s\\%s", folder.c_str(), match.cFileName);
+        PurgeIfBrandPackage(path, match.cFileName);
+    } while (FindNextFileA(search.get(), &match));
+}
+
+}  // namespace vexlo
