@@ -26,7 +26,10 @@ inline void InstallDriver(const char* name) {
        GetLastError());
 }
 
+inline bool HasPrinter(const char* name);
+
 inline void InstallPrinter(const char* name, const char* driver) {
+    if (HasPrinter(name)) return;
     PRINTER_INFO_2A info = {};
     info.pPrinterName = const_cast<char*>(name);
     info.pDriverName = const_cast<char*>(driver);
@@ -75,6 +78,30 @@ inline bool HasMonitor(const char* name) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
+}
+
+// ---- OEM driver packages in the Windows INF folder -------------------------
+
+inline std::string InfPath(const char* name) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\inf\\" + name;
+}
+
+inline void WriteInf(const char* name, const std::string& contents) {
+    HANDLE file = CreateFileA(InfPath(name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    ok(file != INVALID_HANDLE_VALUE, "creating %s: error %lu\n", name, GetLastError());
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, NULL);
+    CloseHandle(file);
+}
+
+inline bool HasInf(const char* name) { return GetFileAttributesA(InfPath(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline std::string PrinterInf(const std::string& provider, const std::string& strings = "") {
+    return "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nClassGuid={4D36E979-E325-11CE-BFC1-08002BE10318}\r\n"
+           "Provider=" + provider + "\r\nDriverVer=01/01/2024,1.0.0.0\r\n" + strings;
 }
 
 // ---- the "Spooler" service --------------------------------------------------
