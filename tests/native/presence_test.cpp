@@ -150,8 +150,10 @@ TEST_F(SimTest, UpperCaseAnsiMapsDoubleByteCharactersUnderTheLocaleOfTheCodePage
 }
 
 TEST_F(SimTest, UpperCaseAnsiKeepsACharacterWhoseUpperCaseIsNotOneDoubleByteCharacter) {
-    sim::machine().codePages.extraUpper[0xFF42] = u'X';  // fullwidth b -> a single byte
+    sim::machine().codePages.extraUpper[0xFF42] = u'X';     // fullwidth b -> a single byte
+    sim::machine().codePages.extraUpper[0xFF43] = u'\x0100';  // fullwidth c -> nothing in 932
     EXPECT_EQ("\x82\x82" "A", vexlo::UpperCaseAnsi("\x82\x82" "a", CodePage(932)));
+    EXPECT_EQ("\x82\x83" "A", vexlo::UpperCaseAnsi("\x82\x83" "a", CodePage(932)));
     sim::Fail("LCMapStringW", sim::CallCount("LCMapStringW") + 1, ERROR_INVALID_PARAMETER);
     EXPECT_EQ("\x82\x81" "A", vexlo::UpperCaseAnsi("\x82\x81" "a", CodePage(932))) << "a failed mapping";
 }

@@ -182,12 +182,13 @@ TEST_F(SimTest, RemovePrinterQueuesDeletesQueuesOfTheModelOnly) {
     AddPrinter("Office", "Acme LaserJet");
     AddPrinter("Lower", "vexlo-420 label");
     AddPrinter("Inside", "Generic for Vexlo-420 series");
+    AddPrinter("Nameless driver", "");
     AddPrinter("Remote label", "Vexlo-420 LABEL", "\\\\printhost");
     AddPrinter("Remote office", "Acme LaserJet", "\\\\printhost");
     vexlo::RemovePrinterQueues();
-    EXPECT_EQ((Strings{"Office", "Lower", "Remote office"}), PrinterNames());
-    EXPECT_EQ(7, sim::CallCount("OpenPrinterA")) << "every queue and connection examined";
-    EXPECT_EQ(7, sim::CallCount("ClosePrinter"));
+    EXPECT_EQ((Strings{"Office", "Lower", "Nameless driver", "Remote office"}), PrinterNames());
+    EXPECT_EQ(8, sim::CallCount("OpenPrinterA")) << "every queue and connection examined";
+    EXPECT_EQ(8, sim::CallCount("ClosePrinter"));
 }
 
 TEST_F(SimTest, RemovePrinterQueuesWithNoPrintersOpensNothing) {

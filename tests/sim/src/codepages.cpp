@@ -103,11 +103,13 @@ std::string Encode(const DoubleBytePage* page, WCHAR wide) {
 using namespace sim;
 
 UINT WINAPI GetACP(void) {
+    const PlatformScope platform;
     Enter(__func__);
     return machine().codePages.ansiCodePage;
 }
 
 BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__, std::to_string(codePage))) {
         SetLastError(*error);
         return FALSE;
@@ -132,6 +134,7 @@ BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR target,
                                int targetLength) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return 0;
@@ -165,6 +168,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int so
 
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, LPSTR target,
                                int targetLength, LPCSTR, LPBOOL usedDefaultChar) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return 0;
@@ -198,6 +202,7 @@ int WINAPI LCMapStringW(LCID locale, DWORD flags, LPCWSTR source, int sourceLeng
                         int targetLength) {
     char detail[16];
     std::snprintf(detail, sizeof detail, "%04X", static_cast<unsigned>(locale));
+    const PlatformScope platform;
     if (auto error = Enter(__func__, detail)) {
         SetLastError(*error);
         return 0;

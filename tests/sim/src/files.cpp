@@ -37,6 +37,7 @@ using namespace sim;
 
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
     const std::string text = pattern ? pattern : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, text)) {
         SetLastError(*error);
         return INVALID_HANDLE_VALUE;
@@ -64,6 +65,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
 }
 
 BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return FALSE;
@@ -83,6 +85,7 @@ BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data) {
 }
 
 BOOL WINAPI FindClose(HANDLE search) {
+    const PlatformScope platform;
     Enter(__func__);
     searches().erase(search);
     return CloseHandle(search, HandleKind::Search);
@@ -95,6 +98,7 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
     va_start(args, format);
     const int length = std::vsnprintf(formatted, sizeof formatted, format, args);
     va_end(args);
+    const PlatformScope platform;
     Enter("wsprintfA", formatted);
     if (length >= 1024) machine().misuse.push_back("wsprintfA output cut at 1024 bytes");
     const int kept = length < 1023 ? length : 1023;

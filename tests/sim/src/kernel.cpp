@@ -19,9 +19,20 @@ std::set<void*>& newBuffers() {
 }
 }  // namespace
 
+int allocationCountdown = 0;
+int allocations = 0;
+int platformDepth = 0;
+
+PlatformScope::PlatformScope() { ++platformDepth; }
+PlatformScope::~PlatformScope() { --platformDepth; }
+
+void FailAllocation(int nth) { allocationCountdown = nth; }
+int Allocations() { return allocations; }
+
 int LiveLocalBuffers() { return static_cast<int>(localBuffers().size()); }
 int LiveNewBuffers() { return static_cast<int>(newBuffers().size()); }
 void ResetBuffers() {
+    allocationCountdown = 0;
     localBuffers().clear();
     newBuffers().clear();
 }
@@ -31,6 +42,7 @@ void ResetBuffers() {
 using namespace sim;
 
 DWORD WINAPI GetLastError(void) {
+    const PlatformScope platform;
     Enter(__func__);
     return machine().lastError;
 }
@@ -38,17 +50,20 @@ DWORD WINAPI GetLastError(void) {
 void WINAPI SetLastError(DWORD error) { machine().lastError = error; }
 
 void WINAPI Sleep(DWORD milliseconds) {
+    const PlatformScope platform;
     Enter(__func__, std::to_string(milliseconds));
     if (milliseconds == 0xFFFFFFFF) machine().misuse.push_back("Sleep(INFINITE) would never return");
     machine().tickCount += milliseconds;
 }
 
 DWORD WINAPI GetTickCount(void) {
+    const PlatformScope platform;
     Enter(__func__);
     return machine().tickCount;
 }
 
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__, std::to_string(bytes))) {
         SetLastError(*error);
         return nullptr;
@@ -60,6 +75,7 @@ HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
 }
 
 HLOCAL WINAPI LocalFree(HLOCAL memory) {
+    const PlatformScope platform;
     Enter(__func__);
     if (!memory) return nullptr;
     if (!localBuffers().erase(memory)) {
@@ -71,6 +87,7 @@ HLOCAL WINAPI LocalFree(HLOCAL memory) {
 }
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return 0;
@@ -89,11 +106,27 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
 // The library allocates its own buffers with nothrow new[]: served here so
 // that a test can make an allocation fail and count what stays live.
 void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept {
+    const PlatformScope platform;
     if (Enter("operator new[]", std::to_string(bytes))) return nullptr;
     void* memory = std::malloc(bytes ? bytes : 1);
     if (memory) newBuffers().insert(memory);
     return memory;
 }
+
+// Every allocation of the process is counted, and the nth after
+// FailAllocation(n) throws, as an exhausted heap does. (No bookkeeping that
+// allocates may happen here.)
+void* operator new(std::size_t bytes) {
+    if (platformDepth == 0) {
+        ++allocations;
+        if (allocationCountdown > 0 && --allocationCountdown == 0) throw std::bad_alloc();
+    }
+    if (void* memory = std::malloc(bytes ? bytes : 1)) return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 // Kept in step with delete[] below, which hands everything else to delete.
 void* operator new[](std::size_t bytes) { return ::operator new(bytes); }

@@ -37,6 +37,7 @@ void Fill(const Service& service, LPSERVICE_STATUS status) {
 using namespace sim;
 
 SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD desiredAccess) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return nullptr;
@@ -53,6 +54,7 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD d
 
 SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desiredAccess) {
     const std::string name = serviceName ? serviceName : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, name)) {
         SetLastError(*error);
         return nullptr;
@@ -79,6 +81,7 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
 
 BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
     machine().tickCount += 1;  // a round trip to the service manager takes time
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return FALSE;
@@ -97,6 +100,7 @@ BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
 }
 
 BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* arguments) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return FALSE;
@@ -121,6 +125,7 @@ BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* argumen
 }
 
 BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__, std::to_string(control))) {
         SetLastError(*error);
         return FALSE;
@@ -146,6 +151,7 @@ BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS sta
 }
 
 BOOL WINAPI CloseServiceHandle(SC_HANDLE handle) {
+    const PlatformScope platform;
     Enter(__func__, IsOpen(handle, HandleKind::Service) ? "service" : "manager");
     if (IsOpen(handle, HandleKind::Service)) {
         openServices().erase(handle);

@@ -134,6 +134,7 @@ using namespace sim;
 
 HINF WINAPI SetupOpenInfFileA(PCSTR fileName, PCSTR infClass, DWORD infStyle, UINT* errorLine) {
     const std::string path = fileName ? fileName : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, path)) {
         SetLastError(*error);
         return INVALID_HANDLE_VALUE;
@@ -157,12 +158,14 @@ HINF WINAPI SetupOpenInfFileA(PCSTR fileName, PCSTR infClass, DWORD infStyle, UI
 }
 
 void WINAPI SetupCloseInfFile(HINF inf) {
+    const PlatformScope platform;
     Enter(__func__);
     infs().erase(inf);
     CloseHandle(inf, HandleKind::Inf);
 }
 
 BOOL WINAPI SetupFindFirstLineA(HINF handle, PCSTR section, PCSTR key, PINFCONTEXT context) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__, section ? section : "")) {
         SetLastError(*error);
         return FALSE;
@@ -187,6 +190,7 @@ BOOL WINAPI SetupFindFirstLineA(HINF handle, PCSTR section, PCSTR key, PINFCONTE
 }
 
 BOOL WINAPI SetupFindNextLine(PINFCONTEXT in, PINFCONTEXT out) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__)) {
         SetLastError(*error);
         return FALSE;
@@ -207,6 +211,7 @@ BOOL WINAPI SetupFindNextLine(PINFCONTEXT in, PINFCONTEXT out) {
 
 BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD bufferSize,
                                  LPDWORD requiredSize) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__, std::to_string(index))) {
         SetLastError(*error);
         return FALSE;
@@ -238,6 +243,7 @@ BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT context, DWORD index, PSTR buffer, 
 
 BOOL WINAPI SetupUninstallOEMInfA(PCSTR infFileName, DWORD flags, PVOID reserved) {
     const std::string name = infFileName ? infFileName : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, name)) {
         SetLastError(*error);
         return FALSE;

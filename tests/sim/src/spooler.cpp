@@ -70,6 +70,7 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, D
     DWORD size = static_cast<DWORD>(printers.size() * sizeof(PRINTER_INFO_4A));
     for (const Printer& p : printers) size += static_cast<DWORD>(FullName(p).size() + 1 + p.server.size() + 1);
     *returned = 0;
+    const PlatformScope platform;
     if (auto error = Enter(__func__, std::to_string(bufferSize))) {
         // A platform that keeps asking for more than it asked for before.
         if (*error == ERROR_INSUFFICIENT_BUFFER) *needed = std::max(size, bufferSize) + 64;
@@ -98,6 +99,7 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, D
 
 BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA defaults) {
     const std::string name = printerName ? printerName : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, name)) {
         SetLastError(*error);
         return FALSE;
@@ -121,6 +123,7 @@ BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA
 
 BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LPBYTE buffer, DWORD bufferSize,
                               LPDWORD needed) {
+    const PlatformScope platform;
     if (auto error = Enter(__func__, std::to_string(bufferSize))) {
         SetLastError(*error);
         return FALSE;
@@ -143,7 +146,7 @@ BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LP
     auto* info = reinterpret_cast<DRIVER_INFO_2A*>(buffer);
     StringArea area(buffer + sizeof(DRIVER_INFO_2A));
     info->cVersion = 3;
-    info->pName = area.Put(strings[0]);
+    info->pName = p->driver.empty() ? nullptr : area.Put(strings[0]);  // a driver with no name
     info->pEnvironment = area.Put(strings[1]);
     info->pDriverPath = area.Put(strings[2]);
     info->pDataFile = area.Put(strings[3]);
@@ -153,6 +156,7 @@ BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LP
 
 BOOL WINAPI DeletePrinter(HANDLE printer) {
     const std::string name = IsOpen(printer, HandleKind::Printer) ? openPrinters()[printer] : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, name)) {
         SetLastError(*error);
         return FALSE;
@@ -172,6 +176,7 @@ BOOL WINAPI DeletePrinter(HANDLE printer) {
 }
 
 BOOL WINAPI ClosePrinter(HANDLE printer) {
+    const PlatformScope platform;
     Enter(__func__);
     if (!CloseHandle(printer, HandleKind::Printer)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -183,6 +188,7 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
 
 BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorName) {
     const std::string name = monitorName ? monitorName : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, name)) {
         SetLastError(*error);
         return FALSE;
@@ -197,6 +203,7 @@ BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorNam
 
 BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driverName) {
     const std::string name = driverName ? driverName : "";
+    const PlatformScope platform;
     if (auto error = Enter(__func__, name)) {
         SetLastError(*error);
         return FALSE;

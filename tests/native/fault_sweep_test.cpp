@@ -1,0 +1,201 @@
+// Every platform call of an export, failed once each: learn the calls of a
+// clean run, then rerun once per call with that call failing as it can fail
+// on the platform. After each rerun nothing is left open, the answer is the
+// one the rules give, and nothing of another maker is gone.
+#include "SimTest.h"
+#include "VexloDeletePrinter.h"
+
+#include <functional>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kEnum = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
+const std::string kInf = "C:\\WINDOWS\\inf\\";
+
+// Calls that cannot fail, or whose failure the library has no use for.
+const std::set<std::string> kCannotFail = {"GetLastError", "Sleep", "GetTickCount", "GetACP", "wsprintfA",
+                                           "RegCloseKey", "CloseServiceHandle", "ClosePrinter", "LocalFree",
+                                           "FindClose", "SetupCloseInfFile"};
+
+void InstallOtherMake() {
+    sim::Machine& m = sim::machine();
+    m.spooler.printers.push_back({"Office", "Acme LaserJet", ""});
+    m.spooler.drivers.push_back("Acme LaserJet");
+    m.spooler.monitors.push_back("Local Port");
+    m.files.Put(kInf + "oem2.inf", "[Version]\nProvider=Acme\n");
+}
+
+void InstallProduct() {
+    InstallOtherMake();
+    sim::Machine& m = sim::machine();
+    m.spooler.printers.insert(m.spooler.printers.begin(), {"Vexlo Label", "Vexlo-420 LABEL", ""});
+    m.spooler.printers.push_back({"Remote Label", "Vexlo-420G LABEL", "\\\\printhost"});
+    m.spooler.drivers.insert(m.spooler.drivers.begin(), {"Vexlo-420 LABEL", "Vexlo-420G LABEL"});
+    m.spooler.monitors.insert(m.spooler.monitors.begin(), "VexloLM");
+    m.files.Put(kInf + "oem1.inf", "[Version]\nProvider=Vexlo\n");
+    m.files.Put(kInf + "oem3.inf", "[Version]\nProvider=%V%\n[Strings]\nV=Vexlo\n");
+}
+
+// A device list whose one match sits between non-matching entries, under a
+// double-byte code page so that the upper-casing calls run too. The answer
+// does not depend on the lead-byte table: the match and the misses are
+// decided by ASCII alone.
+const std::vector<std::string> kEntries = {"USB\\VID_1234&PID_0001\\1", "\x82\x81usb\\vid_f0e1&pid_0421\\2",
+                                           "usb\\vid_f0e1&pid_0420\\\x82\x82", "USB\\VID_F0E1&PID_0420"};
+void InstallDeviceList() {
+    sim::machine().codePages.ansiCodePage = 932;
+    sim::machine().registry.SetDword(kEnum, "Count", 3);  // the last entry is past the count
+    for (std::size_t i = 0; i < kEntries.size(); ++i) {
+        sim::machine().registry.SetString(kEnum, std::to_string(i), kEntries[i]);
+    }
+}
+
+struct Sweep {
+    const char* what;
+    std::function<void()> setUp;
+    bool deleteAll;  // else IsConnected
+};
+
+std::ostream& operator<<(std::ostream& out, const Sweep& s) { return out << s.what; }
+
+DWORD FailureOf(const std::string& function) { return sim::DefaultError(function); }
+
+// Whether failing call `index` of `calls` makes a spooler procedure fail:
+// every open, start and stop does, and every query but the ones inside a
+// wait, which follow a start, a stop or a sleep rather than an open.
+bool EndsTheSequence(const std::vector<sim::Call>& calls, std::size_t index) {
+    const std::string& f = calls[index].function;
+    if (f == "OpenSCManagerA" || f == "OpenServiceA" || f == "StartServiceA" || f == "ControlService") return true;
+    if (f != "QueryServiceStatus") return false;
+    for (std::size_t i = index; i-- > 0;) {
+        const std::string& before = calls[i].function;
+        if (before == "GetTickCount") continue;
+        return before == "OpenServiceA";
+    }
+    return false;
+}
+
+// The answer when the read of `lost` fails (the count, or one entry).
+BOOLEAN PresenceWithout(const std::string& lost) {
+    if (lost == "Count") return 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (std::to_string(i) == lost) continue;
+        std::string upper = kEntries[i];
+        for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+        if (upper.find("VID_F0E1&PID_0420") != std::string::npos) return 1;
+    }
+    return 0;
+}
+
+// The registry value whose read call `index` belongs to: its own name for a
+// query, the next query's for an open.
+std::string ValueReadBy(const std::vector<sim::Call>& calls, std::size_t index) {
+    for (std::size_t i = index; i < calls.size(); ++i) {
+        if (calls[i].function == "RegQueryValueExA") return calls[i].detail;
+        if (i > index && calls[i].function == "RegOpenKeyExA") break;
+    }
+    return "";
+}
+
+void ExpectOtherMakeKept() {
+    const sim::Machine& m = sim::machine();
+    EXPECT_TRUE(m.spooler.HasPrinter("Office"));
+    EXPECT_TRUE(m.spooler.HasDriver("Acme LaserJet"));
+    EXPECT_TRUE(m.spooler.HasMonitor("Local Port"));
+    EXPECT_TRUE(m.files.Has(kInf + "oem2.inf"));
+}
+
+class FaultSweep : public SimTest, public ::testing::WithParamInterface<Sweep> {};
+
+TEST_P(FaultSweep, EveryCallFailedOnceLeavesNothingOpenAndGivesTheRulesAnswer) {
+    const Sweep& sweep = GetParam();
+    sweep.setUp();
+    const BOOLEAN clean = sweep.deleteAll ? DeleteALL() : IsConnected();
+    ASSERT_EQ(1, clean) << "the clean run";
+    ASSERT_EQ("", sim::Leaks());
+    const std::vector<sim::Call> calls = sim::machine().calls;
+
+    int injected = 0;
+    std::map<std::string, int> seen;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const std::string& function = calls[i].function;
+        const int nth = ++seen[function];
+        if (kCannotFail.count(function)) continue;
+        const DWORD error = FailureOf(function);
+        SCOPED_TRACE(sweep.what + std::string(": call ") + std::to_string(i) + " " + function + "(" +
+                     calls[i].detail + ") #" + std::to_string(nth) + " fails with " + std::to_string(error));
+        sim::Reset();
+        sweep.setUp();
+        // An insufficient buffer that never resolves keeps failing.
+        sim::Fail(function, nth, error, function == "EnumPrintersA");
+        ++injected;
+
+        if (sweep.deleteAll) {
+            EXPECT_EQ(EndsTheSequence(calls, i) ? 0 : 1, DeleteALL());
+            ExpectOtherMakeKept();
+        } else {
+            EXPECT_EQ(PresenceWithout(ValueReadBy(calls, i)), IsConnected());
+        }
+        EXPECT_EQ("", sim::Leaks());
+    }
+    std::cout << "[ sweep    ] " << sweep.what << ": " << calls.size() << " calls, " << injected
+              << " failures injected\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, FaultSweep,
+    ::testing::Values(Sweep{"DeleteALL, typical removal, spooler running",
+                            [] {
+                                InstallProduct();
+                                sim::machine().services.spooler().status = {SERVICE_RUNNING, 10000};
+                            },
+                            true},
+                      Sweep{"DeleteALL, spooler stopped",
+                            [] {
+                                InstallProduct();
+                                sim::machine().services.spooler().afterStart = {{SERVICE_START_PENDING, 500},
+                                                                                {SERVICE_RUNNING, 10000}};
+                            },
+                            true},
+                      Sweep{"DeleteALL, nothing installed",
+                            [] {
+                                InstallOtherMake();
+                                sim::machine().services.spooler().status = {SERVICE_RUNNING, 10000};
+                            },
+                            true},
+                      Sweep{"IsConnected, several entries under code page 932", InstallDeviceList, false}),
+    [](const ::testing::TestParamInfo<Sweep>& info) { return std::to_string(info.index); });
+
+}  // namespace
+
+namespace {
+
+// The heap running out at each allocation of an export in turn: the export
+// answers 0, nothing is left open, nothing of another maker is gone.
+TEST_P(FaultSweep, EveryAllocationFailedOnceGivesZeroAndLeavesNothingOpen) {
+    const Sweep& sweep = GetParam();
+    sweep.setUp();
+    const int before = sim::Allocations();
+    ASSERT_EQ(1, sweep.deleteAll ? DeleteALL() : IsConnected());
+    const int allocations = sim::Allocations() - before;
+    ASSERT_GT(allocations, 0);
+    for (int nth = 1; nth <= allocations; ++nth) {
+        SCOPED_TRACE(sweep.what + std::string(": allocation ") + std::to_string(nth) + " of " +
+                     std::to_string(allocations) + " fails");
+        sim::Reset();
+        sweep.setUp();
+        sim::FailAllocation(nth);
+        const BOOLEAN answer = sweep.deleteAll ? DeleteALL() : IsConnected();
+        sim::FailAllocation(0);
+        EXPECT_EQ(0, answer);
+        EXPECT_EQ("", sim::Leaks());
+        if (sweep.deleteAll) ExpectOtherMakeKept();
+    }
+    std::cout << "[ sweep    ] " << sweep.what << ": " << allocations << " allocation failures injected\n";
+}
+
+}  // namespace
