@@ -1,6 +1,7 @@
 #include "SimTest.h"
 #include "removal/PrinterRemoval.h"
 #include "removal/SpoolerControl.h"
+#include "SpoolerOutcomeName.h"
 
 #include <functional>
 #include <string>
@@ -11,15 +12,6 @@ namespace {
 using vexlo::SpoolerOutcome;
 using Strings = std::vector<std::string>;
 
-const char* Name(SpoolerOutcome o) {
-    switch (o) {
-    case SpoolerOutcome::Failed: return "Failed";
-    case SpoolerOutcome::Started: return "Started";
-    case SpoolerOutcome::Restarted: return "Restarted";
-    case SpoolerOutcome::Untouched: return "Untouched";
-    }
-    return "?";
-}
 
 sim::Service& Spooler() { return sim::machine().services.spooler(); }
 
@@ -65,7 +57,7 @@ TEST_P(SpoolerControlTest, PrepareSpooler) {
     const SpoolerCase& c = GetParam();
     Given(c);
     const SpoolerOutcome got = vexlo::PrepareSpooler();
-    EXPECT_STREQ(Name(c.prepare), Name(got)) << c.what;
+    EXPECT_STREQ(SpoolerOutcomeName(c.prepare), SpoolerOutcomeName(got)) << c.what;
     EXPECT_EQ(c.stopsPrepare, Spooler().stops) << c.what;
     EXPECT_EQ(c.startsPrepare, Spooler().starts) << c.what;
 }

@@ -27,14 +27,7 @@ const Product kObjects[] = {
 };
 
 void InstallEverything() {
-    machine::InstallDriver("Vexlo-420 LABEL");
-    machine::InstallDriver("Vexlo-420G LABEL");
-    machine::InstallDriver("Acme LaserJet");
-    machine::InstallPrinter("Vexlo Label", "Vexlo-420 LABEL");
-    machine::InstallPrinter("Vexlo Label G", "Vexlo-420G LABEL");
-    machine::InstallPrinter("Office", "Acme LaserJet");
-    machine::InstallMonitor("VexloLM");
-    machine::InstallMonitor("AcmeLM");
+    machine::InstallPrintersDriversMonitors();
     machine::WriteInf("oem11.inf", machine::PrinterInf("Vexlo"));
     machine::WriteInf("oem12.inf", machine::PrinterInf("%VX%", "\r\n[Strings]\r\nVX=\"Vexlo\"\r\n"));
     machine::WriteInf("oem13.inf", machine::PrinterInf("VEXLO"));

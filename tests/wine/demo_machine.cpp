@@ -34,13 +34,7 @@ void List() {
 }
 
 void Install() {
-    machine::InstallDriver("Vexlo-420 LABEL");
-    machine::InstallDriver("Vexlo-420G LABEL");
-    machine::InstallDriver("Acme LaserJet");
-    machine::InstallPrinter("Vexlo-420 Label Printer", "Vexlo-420 LABEL");
-    machine::InstallPrinter("Office Laser", "Acme LaserJet");
-    machine::InstallMonitor("VexloLM");
-    machine::InstallMonitor("AcmeLM");
+    machine::InstallPrintersDriversMonitors();
     machine::WriteInf("oem21.inf", machine::PrinterInf("Vexlo"));
     machine::WriteInf("oem22.inf", machine::PrinterInf("Acme"));
 }

@@ -5,20 +5,14 @@
 
 #include "removal/PrinterRemoval.h"
 #include "removal/SpoolerControl.h"
+#include "SpoolerOutcomeName.h"
 
 namespace {
 
 using vexlo::SpoolerOutcome;
 
 void TestRemoval() {
-    machine::InstallDriver("Vexlo-420 LABEL");
-    machine::InstallDriver("Vexlo-420G LABEL");
-    machine::InstallDriver("Acme LaserJet");
-    machine::InstallPrinter("Vexlo Label", "Vexlo-420 LABEL");
-    machine::InstallPrinter("Vexlo Label G", "Vexlo-420G LABEL");
-    machine::InstallPrinter("Office", "Acme LaserJet");
-    machine::InstallMonitor("VexloLM");
-    machine::InstallMonitor("AcmeLM");
+    machine::InstallPrintersDriversMonitors();
 
     for (int round = 1; round <= 2; ++round) {  // the second finds nothing of the product
         vexlo::RemovePrinterQueues();
@@ -35,19 +29,10 @@ void TestRemoval() {
     }
 }
 
-const char* Name(SpoolerOutcome o) {
-    switch (o) {
-    case SpoolerOutcome::Failed: return "Failed";
-    case SpoolerOutcome::Started: return "Started";
-    case SpoolerOutcome::Restarted: return "Restarted";
-    case SpoolerOutcome::Untouched: return "Untouched";
-    }
-    return "?";
-}
 
 void ExpectPrepare(SpoolerOutcome expected, const char* what) {
     const SpoolerOutcome got = vexlo::PrepareSpooler();
-    ok(got == expected, "%s: PrepareSpooler expected %s, got %s\n", what, Name(expected), Name(got));
+    ok(got == expected, "%s: PrepareSpooler expected %s, got %s\n", what, SpoolerOutcomeName(expected), SpoolerOutcomeName(got));
 }
 
 DWORD FakeStops() {

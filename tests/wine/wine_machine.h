@@ -53,6 +53,19 @@ inline void InstallMonitor(const char* name) {
     }
 }
 
+// The label printer's queues (one per driver), monitor and drivers, beside
+// a queue, monitor and driver of another maker.
+inline void InstallPrintersDriversMonitors() {
+    InstallDriver("Vexlo-420 LABEL");
+    InstallDriver("Vexlo-420G LABEL");
+    InstallDriver("Acme LaserJet");
+    InstallPrinter("Vexlo Label", "Vexlo-420 LABEL");
+    InstallPrinter("Vexlo Label G", "Vexlo-420G LABEL");
+    InstallPrinter("Office", "Acme LaserJet");
+    InstallMonitor("VexloLM");
+    InstallMonitor("AcmeLM");
+}
+
 inline bool HasPrinter(const char* name) {
     HANDLE printer = NULL;
     if (!OpenPrinterA(const_cast<char*>(name), &printer, NULL)) return false;
