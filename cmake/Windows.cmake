@@ -11,9 +11,15 @@ target_link_libraries(VexloCore PUBLIC advapi32 winspool setupapi user32)
 
 add_library(VexloDeletePrinter SHARED ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES} ${DLL_DIR}/VexloDeletePrinter.def)
 set_target_properties(VexloDeletePrinter PROPERTIES PREFIX "" OUTPUT_NAME VexloDeletePrinter
-                      IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
+                      IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 target_link_libraries(VexloDeletePrinter PRIVATE VexloCore)
-target_link_options(VexloDeletePrinter PRIVATE -Wl,--enable-stdcall-fixup)
+# Exported undecorated; the import library, made by dlltool from the same
+# .def, keeps the stdcall decoration (_IsConnected@0) that callers link with.
+target_link_options(VexloDeletePrinter PRIVATE -Wl,--kill-at)
+add_custom_command(TARGET VexloDeletePrinter POST_BUILD
+    COMMAND i686-w64-mingw32-dlltool --kill-at -d ${DLL_DIR}/VexloDeletePrinter.def -D VexloDeletePrinter.dll
+            -l $<TARGET_LINKER_FILE:VexloDeletePrinter>
+    VERBATIM)
 
 add_executable(VexloHost host/VexloHost.cpp)
 

@@ -20,6 +20,24 @@ run "removal and spooler control" wine removal_wine.exe
 run "DeleteALL end to end" wine deleteall_wine.exe
 run "IsConnected under load" wine load_wine.exe
 
+run "public header from C, import library" wine header_check.exe
+
+# The host's exit codes: the answer, or why there is none.
+expect_exit() {  # expect_exit <code> <args...>
+    local want=$1; shift
+    local got=0
+    (cd "$bin" && wine VexloHost.exe "$@" >/dev/null 2>&1) || got=$?
+    if [ "$got" -eq "$want" ]; then echo "ok: VexloHost $* exits $got"; else
+        echo "FAILED: VexloHost $*: expected exit $want, got $got"; failed+=("VexloHost $*"); fi
+}
+echo "== VexloHost"
+expect_exit 0 IsConnected
+expect_exit 0 IsConnected VexloDeletePrinter.dll --ordinal
+expect_exit 2 Bogus
+expect_exit 2
+expect_exit 3 IsConnected no_such.dll
+expect_exit 4 IsConnected header_check.exe
+
 if [ ${#failed[@]} -ne 0 ]; then
     echo "Wine tests failed: ${failed[*]}"
     exit 1
