@@ -109,6 +109,18 @@ void TestReaders() {
            static_cast<unsigned>(s.expected.size()), static_cast<unsigned>(got.size()));
     }
     ok(vexlo::RegistryReader().ReadRegistryDword("SOFTWARE\\NoSuchKey", "x") == -1, "missing key: expected -1\n");
+
+    // What the readers rely on: a value larger than the buffer fails with
+    // ERROR_MORE_DATA, and a trailing backslash opens the same key.
+    HKEY opened = NULL;
+    const std::string slashed = std::string(kScratch) + "\\";
+    ok(RegOpenKeyExA(HKEY_LOCAL_MACHINE, slashed.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS,
+       "trailing backslash: expected the key to open\n");
+    BYTE small[4] = {0xAA, 0xAA, 0xAA, 0xAA};
+    DWORD size = sizeof small;
+    const LONG result = RegQueryValueExA(opened, "five", NULL, NULL, small, &size);
+    ok(result == ERROR_MORE_DATA, "five bytes into four: expected 234, got %ld\n", result);
+    if (opened) RegCloseKey(opened);
     DeleteKey(kScratch);
 }
 

@@ -11,8 +11,31 @@ namespace {
 
 using vexlo::SpoolerOutcome;
 
+// What the queue walk relies on: the size queries fail with the
+// insufficient-buffer error, set by the call itself, and report a size.
+void TestPlatformSizeQueries() {
+    DWORD needed = 0, returned = 0;
+    SetLastError(0xdeadbeef);
+    BOOL result = EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, NULL, 4, NULL, 0, &needed, &returned);
+    ok(!result && GetLastError() == ERROR_INSUFFICIENT_BUFFER,
+       "EnumPrintersA size query: expected FALSE with 122, got %d with %lu\n", result, GetLastError());
+    ok(needed >= sizeof(PRINTER_INFO_4A), "EnumPrintersA size query: expected a size, got %lu\n", needed);
+
+    HANDLE printer = NULL;
+    PRINTER_DEFAULTSA defaults = {NULL, NULL, PRINTER_ALL_ACCESS};
+    ok(OpenPrinterA(const_cast<char*>("Office"), &printer, &defaults), "OpenPrinterA: error %lu\n", GetLastError());
+    needed = 0;
+    SetLastError(0xdeadbeef);
+    result = GetPrinterDriverA(printer, NULL, 2, NULL, 0, &needed);
+    ok(!result && GetLastError() == ERROR_INSUFFICIENT_BUFFER,
+       "GetPrinterDriverA size query: expected FALSE with 122, got %d with %lu\n", result, GetLastError());
+    ok(needed >= sizeof(DRIVER_INFO_2A), "GetPrinterDriverA size query: expected a size, got %lu\n", needed);
+    if (printer) ClosePrinter(printer);
+}
+
 void TestRemoval() {
     machine::InstallPrintersDriversMonitors();
+    TestPlatformSizeQueries();
 
     for (int round = 1; round <= 2; ++round) {  // the second finds nothing of the product
         vexlo::RemovePrinterQueues();
