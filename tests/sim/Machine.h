@@ -136,6 +136,9 @@ void Fail(const std::string& function, int nth, DWORD error, bool always = false
 // Each platform function first records itself here; a fault armed for this
 // call comes back as its error.
 std::optional<DWORD> Enter(const char* function, std::string detail = {});
+// Enter, and when a fault is armed for this call, sets it as the last error:
+// the way a BOOL- or handle-returning platform function fails.
+bool FaultInjected(const char* function, std::string detail = {});
 int CallCount(const std::string& function);
 std::vector<std::string> CallDetails(const std::string& function);
 std::vector<std::string> CallNames();

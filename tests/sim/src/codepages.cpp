@@ -110,10 +110,7 @@ UINT WINAPI GetACP(void) {
 
 BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__, std::to_string(codePage))) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__, std::to_string(codePage))) return FALSE;
     if (!Known(codePage) || !info) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -135,10 +132,7 @@ BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR target,
                                int targetLength) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__)) {
-        SetLastError(*error);
-        return 0;
-    }
+    if (FaultInjected(__func__)) return 0;
     if (!Known(codePage == CP_ACP ? machine().codePages.ansiCodePage : codePage) || !source) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -169,10 +163,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int so
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, LPSTR target,
                                int targetLength, LPCSTR, LPBOOL usedDefaultChar) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__)) {
-        SetLastError(*error);
-        return 0;
-    }
+    if (FaultInjected(__func__)) return 0;
     if (!Known(codePage == CP_ACP ? machine().codePages.ansiCodePage : codePage) || !source || sourceLength < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -203,10 +194,7 @@ int WINAPI LCMapStringW(LCID locale, DWORD flags, LPCWSTR source, int sourceLeng
     char detail[16];
     std::snprintf(detail, sizeof detail, "%04X", static_cast<unsigned>(locale));
     const PlatformScope platform;
-    if (auto error = Enter(__func__, detail)) {
-        SetLastError(*error);
-        return 0;
-    }
+    if (FaultInjected(__func__, detail)) return 0;
     if (flags != LCMAP_UPPERCASE || !source || sourceLength < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;

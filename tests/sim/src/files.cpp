@@ -38,10 +38,7 @@ using namespace sim;
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
     const std::string text = pattern ? pattern : "";
     const PlatformScope platform;
-    if (auto error = Enter(__func__, text)) {
-        SetLastError(*error);
-        return INVALID_HANDLE_VALUE;
-    }
+    if (FaultInjected(__func__, text)) return INVALID_HANDLE_VALUE;
     const std::size_t slash = text.rfind('\\');
     const std::string folder = slash == std::string::npos ? "" : text.substr(0, slash);
     const std::string mask = text.substr(slash == std::string::npos ? 0 : slash + 1);
@@ -66,10 +63,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
 
 BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__)) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__)) return FALSE;
     if (!IsOpen(search, HandleKind::Search)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

@@ -64,10 +64,7 @@ DWORD WINAPI GetTickCount(void) {
 
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__, std::to_string(bytes))) {
-        SetLastError(*error);
-        return nullptr;
-    }
+    if (FaultInjected(__func__, std::to_string(bytes))) return nullptr;
     if (flags != LPTR) machine().misuse.push_back("LocalAlloc without LMEM_ZEROINIT");
     void* memory = std::calloc(bytes ? bytes : 1, 1);
     localBuffers().insert(memory);
@@ -88,10 +85,7 @@ HLOCAL WINAPI LocalFree(HLOCAL memory) {
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__)) {
-        SetLastError(*error);
-        return 0;
-    }
+    if (FaultInjected(__func__)) return 0;
     const std::optional<std::string>& directory = machine().files.windowsDirectory;
     if (!directory) {
         SetLastError(ERROR_FILE_NOT_FOUND);

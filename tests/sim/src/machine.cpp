@@ -80,6 +80,12 @@ std::optional<DWORD> Enter(const char* function, std::string detail) {
     return std::nullopt;
 }
 
+bool FaultInjected(const char* function, std::string detail) {
+    const std::optional<DWORD> error = Enter(function, std::move(detail));
+    if (error) SetLastError(*error);
+    return error.has_value();
+}
+
 int CallCount(const std::string& function) {
     return static_cast<int>(std::count_if(machine().calls.begin(), machine().calls.end(),
                                           [&](const Call& c) { return c.function == function; }));

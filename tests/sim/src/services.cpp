@@ -38,10 +38,7 @@ using namespace sim;
 
 SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD desiredAccess) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__)) {
-        SetLastError(*error);
-        return nullptr;
-    }
+    if (FaultInjected(__func__)) return nullptr;
     if (machineName || databaseName || desiredAccess != GENERIC_EXECUTE) {
         machine().misuse.push_back("OpenSCManagerA: expected the local default database and GENERIC_EXECUTE");
     }
@@ -55,10 +52,7 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD d
 SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desiredAccess) {
     const std::string name = serviceName ? serviceName : "";
     const PlatformScope platform;
-    if (auto error = Enter(__func__, name)) {
-        SetLastError(*error);
-        return nullptr;
-    }
+    if (FaultInjected(__func__, name)) return nullptr;
     if (!IsOpen(manager, HandleKind::ServiceManager)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
@@ -82,10 +76,7 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
 BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
     machine().tickCount += 1;  // a round trip to the service manager takes time
     const PlatformScope platform;
-    if (auto error = Enter(__func__)) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__)) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -101,10 +92,7 @@ BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
 
 BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* arguments) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__)) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__)) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -126,10 +114,7 @@ BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* argumen
 
 BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__, std::to_string(control))) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__, std::to_string(control))) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service || !status) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -100,10 +100,7 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, D
 BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA defaults) {
     const std::string name = printerName ? printerName : "";
     const PlatformScope platform;
-    if (auto error = Enter(__func__, name)) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__, name)) return FALSE;
     if (!defaults || defaults->pDatatype || defaults->pDevMode || defaults->DesiredAccess != PRINTER_ALL_ACCESS) {
         machine().misuse.push_back("OpenPrinterA: expected defaults with PRINTER_ALL_ACCESS only");
     }
@@ -124,10 +121,7 @@ BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA
 BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LPBYTE buffer, DWORD bufferSize,
                               LPDWORD needed) {
     const PlatformScope platform;
-    if (auto error = Enter(__func__, std::to_string(bufferSize))) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__, std::to_string(bufferSize))) return FALSE;
     if (environment || level != 2) machine().misuse.push_back("GetPrinterDriverA: expected no environment, level 2");
     Printer* p = IsOpen(printer, HandleKind::Printer) ? Find(openPrinters()[printer]) : nullptr;
     if (!p) {
@@ -157,10 +151,7 @@ BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LP
 BOOL WINAPI DeletePrinter(HANDLE printer) {
     const std::string name = IsOpen(printer, HandleKind::Printer) ? openPrinters()[printer] : "";
     const PlatformScope platform;
-    if (auto error = Enter(__func__, name)) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__, name)) return FALSE;
     Printer* p = Find(name);
     if (!p) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -189,10 +180,7 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
 BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorName) {
     const std::string name = monitorName ? monitorName : "";
     const PlatformScope platform;
-    if (auto error = Enter(__func__, name)) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__, name)) return FALSE;
     if (serverName || environment) machine().misuse.push_back("DeleteMonitorA: expected no server, no environment");
     if (!Erase(machine().spooler.monitors, name)) {
         SetLastError(ERROR_UNKNOWN_PRINT_MONITOR);
@@ -204,10 +192,7 @@ BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorNam
 BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driverName) {
     const std::string name = driverName ? driverName : "";
     const PlatformScope platform;
-    if (auto error = Enter(__func__, name)) {
-        SetLastError(*error);
-        return FALSE;
-    }
+    if (FaultInjected(__func__, name)) return FALSE;
     if (serverName || environment) machine().misuse.push_back("DeletePrinterDriverA: expected no server, no environment");
     if (!machine().spooler.HasDriver(name)) {
         SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
