@@ -146,12 +146,10 @@ std::vector<std::string> CallNames();
 void* OpenHandle(HandleKind kind);
 bool IsOpen(void* handle, HandleKind kind);
 bool CloseHandle(void* handle, HandleKind kind);
-int OpenHandles();
 // The nth allocation from now with the throwing operator new fails with
 // std::bad_alloc; Allocations() counts them all.
 void FailAllocation(int nth);
 int Allocations();
-int LiveBuffers();
 std::string Leaks();  // "" when nothing is open, else what is
 
 // Marks the time spent inside a platform function: allocations there are the

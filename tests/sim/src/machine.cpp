@@ -125,10 +125,6 @@ bool CloseHandle(void* handle, HandleKind kind) {
     return true;
 }
 
-int OpenHandles() { return static_cast<int>(books().handles.size()); }
-
-int LiveBuffers() { return LiveLocalBuffers() + LiveNewBuffers(); }
-
 std::string Leaks() {
     std::string report;
     for (const auto& [handle, kind] : books().handles) report += std::string("open ") + KindName(kind) + " handle; ";

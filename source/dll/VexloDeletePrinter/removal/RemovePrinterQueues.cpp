@@ -32,7 +32,7 @@ PrinterList EnumeratePrinters() {
     for (int calls = 1; !ok; ++calls) {
         if (calls == kMaxEnumerationCalls) return {};
         if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            list.buffer.reset();
+            list.buffer.reset();  // the old buffer goes before the new one comes
             list.buffer.reset(LocalAlloc(LPTR, needed));
             if (!list.buffer) return {};
             bufferSize = needed;
