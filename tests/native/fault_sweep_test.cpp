@@ -18,6 +18,7 @@ const std::string kInf = "C:\\WINDOWS\\inf\\";
 
 // Calls that cannot fail, or whose failure the library has no use for.
 const std::set<std::string> kCannotFail = {"GetLastError", "Sleep", "GetTickCount", "GetACP", "wsprintfA",
+                                           "GetCurrentProcess", "GetNativeSystemInfo",
                                            "RegCloseKey", "CloseServiceHandle", "ClosePrinter", "LocalFree",
                                            "FindClose", "SetupCloseInfFile"};
 
@@ -38,6 +39,20 @@ void InstallProduct() {
     m.spooler.monitors.insert(m.spooler.monitors.begin(), "VexloLM");
     m.files.Put(kInf + "oem1.inf", "[Version]\nProvider=Vexlo\n");
     m.files.Put(kInf + "oem3.inf", "[Version]\nProvider=%V%\n[Strings]\nV=Vexlo\n");
+}
+
+// The environment a 64-bit machine installs drivers for.
+const char* DriverEnvironment() { return sim::machine().processor.Wow64() ? "Windows x64" : nullptr; }
+
+// As a 64-bit installer leaves it: every driver for "Windows x64", seen from
+// a 32-bit process under WOW64, before or since Windows 10.
+void InstallProductOnX64(bool windows10) {
+    InstallProduct();
+    sim::Machine& m = sim::machine();
+    m.processor = {IMAGE_FILE_MACHINE_AMD64, true, windows10};
+    m.spooler.otherDrivers[DriverEnvironment()] = m.spooler.drivers;
+    m.spooler.drivers.clear();
+    m.services.spooler().status = {SERVICE_RUNNING, 10000};
 }
 
 // A device list whose one match sits between non-matching entries, under a
@@ -104,7 +119,7 @@ std::string ValueReadBy(const std::vector<sim::Call>& calls, std::size_t index) 
 void ExpectOtherMakeKept() {
     const sim::Machine& m = sim::machine();
     EXPECT_TRUE(m.spooler.HasPrinter("Office"));
-    EXPECT_TRUE(m.spooler.HasDriver("Acme LaserJet"));
+    EXPECT_TRUE(m.spooler.HasDriver("Acme LaserJet", DriverEnvironment()));
     EXPECT_TRUE(m.spooler.HasMonitor("Local Port"));
     EXPECT_TRUE(m.files.Has(kInf + "oem2.inf"));
 }
@@ -161,6 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
                                                                                 {SERVICE_RUNNING, 10000}};
                             },
                             true},
+                      Sweep{"DeleteALL, WOW64 on x64, drivers for Windows x64", [] { InstallProductOnX64(true); },
+                            true},
+                      Sweep{"DeleteALL, WOW64 on x64 before Windows 10", [] { InstallProductOnX64(false); }, true},
                       Sweep{"DeleteALL, nothing installed",
                             [] {
                                 InstallOtherMake();

@@ -158,8 +158,10 @@ TEST_F(SimTest, RestartSpoolerFailsWhenItsQueriesFail) {
 
 // ---- queues ---------------------------------------------------------------
 
+// A queue and its driver, installed for the process's own environment.
 void AddPrinter(const std::string& name, const std::string& driver, const std::string& server = "") {
     sim::machine().spooler.printers.push_back({name, driver, server});
+    if (!sim::machine().spooler.HasDriver(driver)) sim::machine().spooler.drivers.push_back(driver);
 }
 
 Strings PrinterNames() {

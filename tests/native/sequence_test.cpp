@@ -25,6 +25,18 @@ void InstallEverything(DWORD state) {
     m.files.Put(kInf + "oem2.inf", "[Version]\nProvider=Acme\n");
 }
 
+// Where the drivers are: a 64-bit installer puts them in "Windows x64".
+const char* DriverEnvironment() { return sim::machine().processor.Wow64() ? "Windows x64" : nullptr; }
+
+// The 32-bit DLL under WOW64 on a machine whose drivers a 64-bit installer
+// put in place.
+void MoveToX64() {
+    sim::Machine& m = sim::machine();
+    m.processor.nativeMachine = IMAGE_FILE_MACHINE_AMD64;
+    m.spooler.otherDrivers["Windows x64"] = m.spooler.drivers;
+    m.spooler.drivers.clear();
+}
+
 struct State {
     bool productQueues, monitor, drivers, package;
 };
@@ -32,14 +44,15 @@ struct State {
 State ProductLeft() {
     const sim::Machine& m = sim::machine();
     return {m.spooler.HasPrinter("Vexlo Label") || m.spooler.HasPrinter("Vexlo Label G"), m.spooler.HasMonitor("VexloLM"),
-            m.spooler.HasDriver("Vexlo-420 LABEL") || m.spooler.HasDriver("Vexlo-420G LABEL"),
+            m.spooler.HasDriver("Vexlo-420 LABEL", DriverEnvironment()) ||
+                m.spooler.HasDriver("Vexlo-420G LABEL", DriverEnvironment()),
             m.files.Has(kInf + "oem1.inf")};
 }
 
 void ExpectOtherMakeKept(const char* what) {
     const sim::Machine& m = sim::machine();
     EXPECT_TRUE(m.spooler.HasPrinter("Office")) << what;
-    EXPECT_TRUE(m.spooler.HasDriver("Acme LaserJet")) << what;
+    EXPECT_TRUE(m.spooler.HasDriver("Acme LaserJet", DriverEnvironment())) << what;
     EXPECT_TRUE(m.spooler.HasMonitor("Local Port")) << what;
     EXPECT_TRUE(m.files.Has(kInf + "oem2.inf")) << what;
 }
@@ -65,6 +78,14 @@ const SequenceCase kCases[] = {
     {"second query of the restart finds it still stopping", SERVICE_RUNNING,
      [] { sim::machine().services.spooler().afterStop = {{SERVICE_STOP_PENDING, 100}}; },
      1, {false, false, false, false}, 2},
+    {"WOW64 on x64, drivers for Windows x64", SERVICE_RUNNING, MoveToX64, 1, {false, false, false, false}, 4},
+    {"WOW64 on x64, spooler stopped", SERVICE_STOPPED, MoveToX64, 1, {false, false, false, false}, 6},
+    {"WOW64 on x64, cannot start again after the first pass", SERVICE_RUNNING,
+     [] {
+         MoveToX64();
+         sim::Fail("StartServiceA", 2, ERROR_SERVICE_DISABLED);
+     },
+     0, {false, false, false, true}, 2},
     {"Windows directory unavailable", SERVICE_RUNNING, [] { sim::machine().files.windowsDirectory.reset(); }, 1,
      {false, false, false, true}, 2},
     {"Windows directory longer than 255 characters", SERVICE_RUNNING,

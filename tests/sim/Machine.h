@@ -47,6 +47,18 @@ struct CodePages {
     std::map<WCHAR, WCHAR> extraUpper;
 };
 
+// ---- processor and WOW64 --------------------------------------------------
+// The library runs as a 32-bit process: natively on 32-bit Windows, under
+// WOW64 on a 64-bit machine.
+struct Processor {
+    USHORT nativeMachine = IMAGE_FILE_MACHINE_I386;  // or AMD64, ARM64, IA64
+    // Which of kernel32's WOW64 queries GetProcAddress finds: Windows XP
+    // before SP2 has neither, Windows 10 and later have both.
+    bool hasIsWow64Process = true;
+    bool hasIsWow64Process2 = true;
+    bool Wow64() const { return nativeMachine != IMAGE_FILE_MACHINE_I386; }
+};
+
 // ---- services -------------------------------------------------------------
 struct ServiceStatus {
     DWORD state = SERVICE_STOPPED;
@@ -83,12 +95,22 @@ struct Printer {
     DWORD deleteError = ERROR_SUCCESS;
 };
 
+// A printer's driver is found by its name among the drivers of the
+// environment asked for; monitors belong to no environment.
+inline constexpr const char* kProcessEnvironment = "Windows NT x86";
+
 struct PrintSpooler {
     std::vector<Printer> printers;
+    // The drivers of the 32-bit process's own environment, "Windows NT x86",
+    // which "no environment" stands for...
     std::vector<std::string> drivers;
+    // ...and of the others, by environment name ("Windows x64", ...).
+    std::map<std::string, std::vector<std::string>, NoCase> otherDrivers;
     std::vector<std::string> monitors;
+    // nullptr or "": the process's own environment.
+    std::vector<std::string>& DriversOf(const char* environment);
     bool HasPrinter(const std::string& name) const;
-    bool HasDriver(const std::string& name) const;
+    bool HasDriver(const std::string& name, const char* environment = nullptr) const;
     bool HasMonitor(const std::string& name) const;
 };
 
@@ -114,6 +136,7 @@ enum class HandleKind { Key, ServiceManager, Service, Printer, Search, Inf };
 struct Machine {
     Registry registry;
     CodePages codePages;
+    Processor processor;
     Services services;
     PrintSpooler spooler;
     Files files;

@@ -1,5 +1,5 @@
 // Print spooler: queues (local and connections) with their drivers, the
-// installed drivers and monitors. Enumeration and driver information are laid
+// installed drivers of each environment, and monitors. Enumeration and driver information are laid
 // out in the caller's buffer as the platform does: fixed-size records first,
 // the strings they point to after them.
 #include "Machine.h"
@@ -57,7 +57,14 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 bool PrintSpooler::HasPrinter(const std::string& name) const {
     return std::any_of(printers.begin(), printers.end(), [&](const Printer& p) { return EqualNoCase(FullName(p), name); });
 }
-bool PrintSpooler::HasDriver(const std::string& name) const { return Contains(drivers, name); }
+bool PrintSpooler::HasDriver(const std::string& name, const char* environment) const {
+    return Contains(const_cast<PrintSpooler*>(this)->DriversOf(environment), name);
+}
+
+std::vector<std::string>& PrintSpooler::DriversOf(const char* environment) {
+    if (!environment || !*environment || EqualNoCase(environment, kProcessEnvironment)) return drivers;
+    return otherDrivers[environment];
+}
 bool PrintSpooler::HasMonitor(const std::string& name) const { return Contains(monitors, name); }
 
 }  // namespace sim
@@ -120,16 +127,23 @@ BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA
 
 BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LPBYTE buffer, DWORD bufferSize,
                               LPDWORD needed) {
+    const std::string asked = environment ? environment : "";
     const PlatformScope platform;
-    if (FaultInjected(__func__, std::to_string(bufferSize))) return FALSE;
-    if (environment || level != 2) machine().misuse.push_back("GetPrinterDriverA: expected no environment, level 2");
+    if (FaultInjected(__func__, asked + ":" + std::to_string(bufferSize))) return FALSE;
+    if (level != 2) machine().misuse.push_back("GetPrinterDriverA: expected level 2");
     Printer* p = IsOpen(printer, HandleKind::Printer) ? Find(openPrinters()[printer]) : nullptr;
     if (!p) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    const std::string strings[] = {p->driver, "Windows NT x86", "C:\\drivers\\label.dll", "C:\\drivers\\label.gpd",
-                                   "C:\\drivers\\labelui.dll"};
+    // The queue's driver as installed for the environment asked for; "no
+    // environment" is the caller's own. Absent there, nothing is reported.
+    if (!machine().spooler.HasDriver(p->driver, environment)) {
+        SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
+        return FALSE;
+    }
+    const std::string strings[] = {p->driver, asked.empty() ? kProcessEnvironment : asked, "C:\\drivers\\label.dll",
+                                   "C:\\drivers\\label.gpd", "C:\\drivers\\labelui.dll"};
     DWORD size = sizeof(DRIVER_INFO_2A);
     for (const std::string& s : strings) size += static_cast<DWORD>(s.size() + 1);
     *needed = size;
@@ -177,11 +191,13 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
     return TRUE;
 }
 
+// Monitors are shared by all environments; the one named, if any, is
+// recorded in the call log.
 BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorName) {
     const std::string name = monitorName ? monitorName : "";
     const PlatformScope platform;
-    if (FaultInjected(__func__, name)) return FALSE;
-    if (serverName || environment) machine().misuse.push_back("DeleteMonitorA: expected no server, no environment");
+    if (FaultInjected(__func__, (environment ? environment + std::string(":") : "") + name)) return FALSE;
+    if (serverName) machine().misuse.push_back("DeleteMonitorA: expected no server");
     if (!Erase(machine().spooler.monitors, name)) {
         SetLastError(ERROR_UNKNOWN_PRINT_MONITOR);
         return FALSE;
@@ -192,9 +208,10 @@ BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorNam
 BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driverName) {
     const std::string name = driverName ? driverName : "";
     const PlatformScope platform;
-    if (FaultInjected(__func__, name)) return FALSE;
-    if (serverName || environment) machine().misuse.push_back("DeletePrinterDriverA: expected no server, no environment");
-    if (!machine().spooler.HasDriver(name)) {
+    if (FaultInjected(__func__, (environment ? environment + std::string(":") : "") + name)) return FALSE;
+    if (serverName) machine().misuse.push_back("DeletePrinterDriverA: expected no server");
+    std::vector<std::string>& drivers = machine().spooler.DriversOf(environment);
+    if (!Contains(drivers, name)) {
         SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
         return FALSE;
     }
@@ -204,6 +221,6 @@ BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driv
             return FALSE;
         }
     }
-    Erase(machine().spooler.drivers, name);
+    Erase(drivers, name);
     return TRUE;
 }

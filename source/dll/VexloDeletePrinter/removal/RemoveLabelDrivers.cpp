@@ -1,17 +1,32 @@
 #include "removal/PrinterRemoval.h"
 
+#include "removal/NativeEnvironment.h"
+
 #include <windows.h>
 #include <winspool.h>
 
 #include <string>
 
 namespace vexlo {
+namespace {
 
-void RemoveLabelDrivers() {
+// Both drivers of one environment (nullptr: the process's own), in their
+// order; the second whatever the first gave.
+void DeleteLabelDrivers(LPSTR environment) {
     for (const char* driver : kDriverNames) {
         std::string name = driver;  // the platform takes a non-const string
-        DeletePrinterDriverA(nullptr, nullptr, name.data());
+        DeletePrinterDriverA(nullptr, environment, name.data());
     }
+}
+
+}  // namespace
+
+void RemoveLabelDrivers() {
+    DeleteLabelDrivers(nullptr);
+    // Under WOW64 "no environment" is the 32-bit one, while a 64-bit machine
+    // installs the drivers for its own.
+    std::string native = FindNativeEnvironment();
+    if (!native.empty()) DeleteLabelDrivers(native.data());
 }
 
 }  // namespace vexlo

@@ -1,10 +1,12 @@
 #include "removal/PrinterRemoval.h"
 
 #include "UniqueHandle.h"
+#include "removal/NativeEnvironment.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace vexlo {
 namespace {
@@ -48,12 +50,24 @@ PrinterList EnumeratePrinters() {
     return list;
 }
 
-bool UsesModelDriver(HANDLE printer) {
+// The printer's level-2 driver information for `environment` (nullptr: the
+// process's own), in a zero-filled buffer of the size the platform asks for;
+// empty when it cannot be had.
+std::unique_ptr<BYTE[]> FetchDriverInfo(HANDLE printer, LPSTR environment) {
     DWORD needed = 0;
-    GetPrinterDriverA(printer, nullptr, 2, nullptr, 0, &needed);
-    if (needed < sizeof(DRIVER_INFO_2A)) return false;
+    GetPrinterDriverA(printer, environment, 2, nullptr, 0, &needed);
+    if (needed < sizeof(DRIVER_INFO_2A)) return nullptr;
     std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[needed]());
-    if (!info || !GetPrinterDriverA(printer, nullptr, 2, info.get(), needed, &needed)) return false;
+    if (!info || !GetPrinterDriverA(printer, environment, 2, info.get(), needed, &needed)) return nullptr;
+    return info;
+}
+
+bool UsesModelDriver(HANDLE printer, std::string& nativeEnvironment) {
+    std::unique_ptr<BYTE[]> info = FetchDriverInfo(printer, nullptr);
+    // Under WOW64 "no environment" is the 32-bit one, and a queue's driver
+    // may be installed for the machine's own environment only.
+    if (!info && !nativeEnvironment.empty()) info = FetchDriverInfo(printer, nativeEnvironment.data());
+    if (!info) return false;
     const char* driverName = reinterpret_cast<const DRIVER_INFO_2A*>(info.get())->pName;
     return driverName && std::strstr(driverName, kModelName) != nullptr;
 }
@@ -62,6 +76,7 @@ bool UsesModelDriver(HANDLE printer) {
 
 void RemovePrinterQueues() {
     const PrinterList printers = EnumeratePrinters();
+    std::string nativeEnvironment = FindNativeEnvironment();
     for (DWORD i = 0; i < printers.count; ++i) {
         LPSTR name = printers.entries()[i].pPrinterName;
         if (!name) continue;
@@ -69,7 +84,7 @@ void RemovePrinterQueues() {
         unique_printer printer;
         if (!OpenPrinterA(name, printer.put(), &defaults)) continue;
         // A refused deletion leaves the queue; the handle closes either way.
-        if (UsesModelDriver(printer.get())) DeletePrinter(printer.get());
+        if (UsesModelDriver(printer.get(), nativeEnvironment)) DeletePrinter(printer.get());
     }
 }
 
