@@ -1,10 +1,19 @@
-// For scripts/demo: installs a label printer's software beside another
-// maker's into a Wine prefix ("install"), or lists what is there ("list").
+// Sets up and shows a Wine prefix for scripts/demo and the WOW64 test. Built
+// twice: as a 32-bit program, and as a 64-bit one that installs the drivers
+// for the machine's own environment, "Windows x64", as a 64-bit installer
+// does. Commands, run in the order given:
+//   install        a label printer's software beside another maker's
+//   attach         the printer in the USB printing class driver's device list
+//   start-spooler  the Spooler service started from this program
+//   list           what is there (drivers: of this program's environment)
 #include "wine_machine.h"
 
 #include <cstring>
 
 namespace {
+
+// The environment this program's drivers are installed for and listed from.
+const char* const kEnvironment = sizeof(void*) == 8 ? "Windows x64" : "Windows NT x86";
 
 void List() {
     std::printf("  spooler service: %s\n", machine::SpoolerState() == SERVICE_RUNNING ? "running" : "stopped");
@@ -18,7 +27,7 @@ void List() {
         }
     }
     for (const char* driver : {"Vexlo-420 LABEL", "Vexlo-420G LABEL", "Acme LaserJet"}) {
-        if (machine::HasDriver(driver)) std::printf("  driver   %s\n", driver);
+        if (machine::HasDriver(driver)) std::printf("  driver   %-24s for %s\n", driver, kEnvironment);
     }
     for (const char* monitor : {"VexloLM", "AcmeLM"}) {
         if (machine::HasMonitor(monitor)) std::printf("  monitor  %s\n", monitor);
@@ -39,16 +48,40 @@ void Install() {
     machine::WriteInf("oem22.inf", machine::PrinterInf("Acme"));
 }
 
+void Attach() {
+    HKEY key;
+    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum", 0, NULL,
+                                  0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    ok(result == ERROR_SUCCESS, "creating the usbprint Enum key: %ld\n", result);
+    if (result != ERROR_SUCCESS) return;
+    const DWORD count = 2;
+    const char* entries[] = {"USB\\VID_1234&PID_0001\\5&2B3C&0&1", "USB\\VID_F0E1&PID_0420\\5&1A2B3C&0&2"};
+    RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+    RegSetValueExA(key, "0", 0, REG_SZ, reinterpret_cast<const BYTE*>(entries[0]), lstrlenA(entries[0]) + 1);
+    RegSetValueExA(key, "1", 0, REG_SZ, reinterpret_cast<const BYTE*>(entries[1]), lstrlenA(entries[1]) + 1);
+    RegCloseKey(key);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "install") == 0) {
-        Install();
-    } else if (argc == 2 && std::strcmp(argv[1], "list") == 0) {
-        List();
-    } else {
-        std::printf("usage: demo_machine install|list\n");
+    if (argc < 2) {
+        std::printf("usage: demo_machine install|attach|start-spooler|list...\n");
         return 2;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "install") == 0) {
+            Install();
+        } else if (std::strcmp(argv[i], "attach") == 0) {
+            Attach();
+        } else if (std::strcmp(argv[i], "start-spooler") == 0) {
+            if (machine::SpoolerState() != SERVICE_RUNNING) machine::StartSpooler();
+        } else if (std::strcmp(argv[i], "list") == 0) {
+            List();
+        } else {
+            std::printf("demo_machine: unknown command %s\n", argv[i]);
+            return 2;
+        }
     }
     return winetest::failures();
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the cross-compiled test programs under Wine in a throwaway prefix.
+# Runs the cross-compiled test programs under Wine in throwaway prefixes: a
+# 32-bit one, then a 64-bit one for the DLL under WOW64.
 # usage: tests/wine/run.sh build/mingw/bin
 set -euo pipefail
 bin=$(cd "${1:?usage: run.sh <bin folder>}" && pwd)
@@ -37,6 +38,10 @@ expect_exit 2 Bogus
 expect_exit 2
 expect_exit 3 IsConnected no_such.dll
 expect_exit 4 IsConnected header_check.exe
+
+echo "== a 64-bit prefix"
+wine_prefix_start win64
+run "DeleteALL and IsConnected under WOW64" wine deleteall_wow64.exe
 
 if [ ${#failed[@]} -ne 0 ]; then
     echo "Wine tests failed: ${failed[*]}"

@@ -15,6 +15,8 @@ namespace machine {
 const char kMonitors[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\";
 const char kFakeConfig[] = "SOFTWARE\\VexloTest\\FakeSpooler";
 
+// For the caller's own environment: "Windows NT x86" from a 32-bit program,
+// the machine's from a 64-bit one.
 inline void InstallDriver(const char* name) {
     DRIVER_INFO_2A info = {};
     info.cVersion = 3;
@@ -73,17 +75,22 @@ inline bool HasPrinter(const char* name) {
     return true;
 }
 
-inline bool HasDriver(const char* name) {
+// Whether the driver is installed for `environment` (NULL: the caller's own,
+// "Windows NT x86" for a 32-bit program, the machine's for a 64-bit one).
+inline bool HasDriverIn(const char* name, const char* environment) {
     DWORD needed = 0, returned = 0;
-    EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &returned);
+    LPSTR env = const_cast<char*>(environment);
+    EnumPrinterDriversA(NULL, env, 1, NULL, 0, &needed, &returned);
     std::vector<BYTE> buffer(needed + 1);
-    if (!EnumPrinterDriversA(NULL, NULL, 1, buffer.data(), needed, &needed, &returned)) return false;
+    if (!EnumPrinterDriversA(NULL, env, 1, buffer.data(), needed, &needed, &returned)) return false;
     const DRIVER_INFO_1A* drivers = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
     for (DWORD i = 0; i < returned; ++i) {
         if (lstrcmpA(drivers[i].pName, name) == 0) return true;
     }
     return false;
 }
+
+inline bool HasDriver(const char* name) { return HasDriverIn(name, NULL); }
 
 inline bool HasMonitor(const char* name) {
     HKEY key;
