@@ -4,12 +4,22 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 # Imports only system DLLs, and loads on Windows XP and later.
+# A hardened image: stack protection (the DLL brings its own canary, see
+# StackGuard.cpp; the test programs take libssp's), address space layout
+# randomisation with the relocations it needs, and no executable data.
+add_compile_options(-fstack-protector-strong)
+target_compile_options(VexloCore PUBLIC -fstack-protector-strong)
+add_link_options(-fstack-protector-strong -static -Wl,--dynamicbase,--nxcompat)
 add_link_options(-static-libgcc -static-libstdc++ -Wl,--major-os-version,5 -Wl,--minor-os-version,1
                  -Wl,--subsystem,$<IF:$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>,console,windows>:5.01)
 
-target_link_libraries(VexloCore PUBLIC advapi32 winspool setupapi user32)
+# winspool.drv and setupapi.dll are not imported: the library loads them by
+# their full path in the system directory, so that no copy planted in the
+# host's folder is ever loaded.
+target_link_libraries(VexloCore PUBLIC advapi32 user32)
 
-add_library(VexloDeletePrinter SHARED ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES} ${DLL_DIR}/VexloDeletePrinter.def)
+add_library(VexloDeletePrinter SHARED ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES} ${DLL_DIR}/StackGuard.cpp
+            ${DLL_DIR}/VexloDeletePrinter.def)
 set_target_properties(VexloDeletePrinter PROPERTIES PREFIX "" OUTPUT_NAME VexloDeletePrinter
                       IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 target_link_libraries(VexloDeletePrinter PRIVATE VexloCore)

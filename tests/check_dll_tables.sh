@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Reads the DLL's headers and tables: a PE32 image for Windows 5.01, the
-# exports by their names at their ordinals, and imports of system DLLs only.
+# exports by their names at their ordinals, imports of system DLLs only, and
+# the hardening of the image.
 set -euo pipefail
 dll=${1:?usage: check_dll_tables.sh VexloDeletePrinter.dll}
 dump=$(i686-w64-mingw32-objdump -p "$dll")
@@ -29,11 +30,33 @@ else
     failures=$((failures + 1))
 fi
 
-system_dlls='^(KERNEL32|ADVAPI32|USER32|msvcrt|WINSPOOL\.DRV|SETUPAPI)\.dll$|^WINSPOOL\.DRV$'
-while read -r imported; do
-    if grep -Eiq "$system_dlls" <<<"$imported"; then echo "ok: imports $imported"; else
-        echo "FAILED: imports $imported, which is not a system DLL"; failures=$((failures + 1)); fi
-done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+# Imports: exactly the libraries the loader always takes from the system
+# directory. winspool.drv and setupapi.dll are loaded by full path instead.
+imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr '[:lower:]' '[:upper:]' | sort | tr '\n' ' ')
+expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL "
+if [ "$imports" = "$expected_imports" ]; then echo "ok: imports $imports"; else
+    echo "FAILED: imports: expected [$expected_imports], got [$imports]"; failures=$((failures + 1)); fi
+
+# Hardening: ASLR with the relocations it needs, no executable data, no
+# section both writable and executable, stack protection compiled in.
+characteristics=$(sed -n 's/^DllCharacteristics[[:space:]]*\([0-9a-fA-F]*\).*/\1/p' <<<"$dump" | head -n1)
+flag() {  # flag <what> <bit>
+    if (( (16#${characteristics:-0} & $2) != 0 )); then echo "ok: $1"; else
+        echo "FAILED: $1 (DllCharacteristics ${characteristics:-none})"; failures=$((failures + 1)); fi
+}
+flag "DYNAMIC_BASE" 0x40
+flag "NX_COMPAT" 0x100
+sections=$(i686-w64-mingw32-objdump -h "$dll")
+expect_in() {  # expect_in <what> <text> <pattern>
+    if grep -Eq "$3" <<<"$2"; then echo "ok: $1"; else echo "FAILED: $1 (no line matching '$3')"; failures=$((failures + 1)); fi
+}
+expect_in "relocation section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.reloc[[:space:]]+0*[1-9a-f]'
+writable_code=$(awk '/^[[:space:]]*[0-9]+ /{name=$2; next} /CODE/ && !/READONLY/{print name}' <<<"$sections")
+if [ -z "$writable_code" ]; then echo "ok: no section both writable and executable"; else
+    echo "FAILED: writable and executable: $writable_code"; failures=$((failures + 1)); fi
+protected=$(i686-w64-mingw32-objdump -d "$dll" | grep -c 'call.*<___stack_chk_fail>' || true)
+if [ "$protected" -gt 0 ]; then echo "ok: stack protection ($protected checks)"; else
+    echo "FAILED: no function checks the stack canary"; failures=$((failures + 1)); fi
 
 [ "$failures" -eq 0 ] && echo "DLL tables: all checks passed" || echo "DLL tables: $failures failure(s)"
 exit "$failures"

@@ -20,7 +20,7 @@ const std::string kInf = "C:\\WINDOWS\\inf\\";
 const std::set<std::string> kCannotFail = {"GetLastError", "Sleep", "GetTickCount", "GetACP", "wsprintfA",
                                            "GetCurrentProcess", "GetNativeSystemInfo",
                                            "RegCloseKey", "CloseServiceHandle", "ClosePrinter", "LocalFree",
-                                           "FindClose", "SetupCloseInfFile"};
+                                           "FindClose", "SetupCloseInfFile", "FreeLibrary"};
 
 void InstallOtherMake() {
     sim::Machine& m = sim::machine();

@@ -179,14 +179,14 @@ TEST_F(SimTest, RemovePrinterQueuesDeletesQueuesOfTheModelOnly) {
     AddPrinter("Nameless driver", "");
     AddPrinter("Remote label", "Vexlo-420 LABEL", "\\\\printhost");
     AddPrinter("Remote office", "Acme LaserJet", "\\\\printhost");
-    vexlo::RemovePrinterQueues();
+    vexlo::RemovePrinterQueues(vexlo::Winspool());
     EXPECT_EQ((Strings{"Office", "Lower", "Nameless driver", "Remote office"}), PrinterNames());
     EXPECT_EQ(8, sim::CallCount("OpenPrinterA")) << "every queue and connection examined";
     EXPECT_EQ(8, sim::CallCount("ClosePrinter"));
 }
 
 TEST_F(SimTest, RemovePrinterQueuesWithNoPrintersOpensNothing) {
-    vexlo::RemovePrinterQueues();
+    vexlo::RemovePrinterQueues(vexlo::Winspool());
     EXPECT_EQ(1, sim::CallCount("EnumPrintersA"));
     EXPECT_EQ(0, sim::CallCount("OpenPrinterA"));
     EXPECT_EQ(0, sim::CallCount("LocalAlloc"));
@@ -200,7 +200,7 @@ TEST_F(SimTest, RemovePrinterQueuesSkipsWhatItCannotExamineOrDelete) {
     sim::machine().spooler.printers.back().deleteError = ERROR_ACCESS_DENIED;
     AddPrinter("Plain", "Vexlo-420G LABEL");
     sim::Fail("GetPrinterDriverA", 2, ERROR_INVALID_HANDLE);  // the fetch for "No driver info"
-    vexlo::RemovePrinterQueues();
+    vexlo::RemovePrinterQueues(vexlo::Winspool());
     EXPECT_EQ((Strings{"Locked", "No driver info", "Refuses"}), PrinterNames());
     EXPECT_EQ(3, sim::CallCount("ClosePrinter")) << "every opened printer is closed";
 }
@@ -214,7 +214,7 @@ TEST_F(SimTest, RemovePrinterQueuesGivesUpOnAnEnumerationThatNeverSucceeds) {
         sim::Reset();
         AddPrinter("Label", "Vexlo-420 LABEL");
         sim::Fail("EnumPrintersA", 1, c.error, true);
-        vexlo::RemovePrinterQueues();
+        vexlo::RemovePrinterQueues(vexlo::Winspool());
         EXPECT_EQ(8, sim::CallCount("EnumPrintersA")) << c.what;
         EXPECT_EQ(0, sim::CallCount("OpenPrinterA")) << c.what;
         EXPECT_EQ(Strings{"Label"}, PrinterNames()) << c.what;
@@ -226,7 +226,7 @@ TEST_F(SimTest, RemovePrinterQueuesRecoversFromATransientFailureAndAGrowingList)
     AddPrinter("Label", "Vexlo-420 LABEL");
     sim::Fail("EnumPrintersA", 2, RPC_S_SERVER_UNAVAILABLE);
     sim::Fail("EnumPrintersA", 3, ERROR_INSUFFICIENT_BUFFER);  // a list that grew meanwhile
-    vexlo::RemovePrinterQueues();
+    vexlo::RemovePrinterQueues(vexlo::Winspool());
     EXPECT_TRUE(PrinterNames().empty());
     EXPECT_EQ(4, sim::CallCount("EnumPrintersA"));
     EXPECT_EQ(2, sim::CallCount("LocalAlloc")) << "a new buffer for each insufficient-buffer answer";
@@ -236,11 +236,11 @@ TEST_F(SimTest, RemovePrinterQueuesSkipsWhenAnAllocationFails) {
     AddPrinter("First", "Vexlo-420 LABEL");
     AddPrinter("Second", "Vexlo-420 LABEL");
     sim::Fail("operator new[]", 1, ERROR_NOT_ENOUGH_MEMORY);
-    vexlo::RemovePrinterQueues();
+    vexlo::RemovePrinterQueues(vexlo::Winspool());
     EXPECT_EQ(Strings{"First"}, PrinterNames()) << "only the printer whose buffer failed is skipped";
 
     sim::Fail("LocalAlloc", sim::CallCount("LocalAlloc") + 1, ERROR_NOT_ENOUGH_MEMORY);
-    vexlo::RemovePrinterQueues();
+    vexlo::RemovePrinterQueues(vexlo::Winspool());
     EXPECT_EQ(Strings{"First"}, PrinterNames()) << "no enumeration buffer: the walk is skipped";
     EXPECT_EQ(2, sim::CallCount("OpenPrinterA"));
 }
@@ -250,8 +250,8 @@ TEST_F(SimTest, RemovePrinterQueuesSkipsWhenAnAllocationFails) {
 TEST_F(SimTest, RemoveLabelMonitorAndDriversDeleteTheProductsOnly) {
     sim::machine().spooler.monitors = {"Local Port", "VexloLM"};
     sim::machine().spooler.drivers = {"Acme LaserJet", "Vexlo-420 LABEL", "Vexlo-420G LABEL"};
-    vexlo::RemoveLabelMonitor();
-    vexlo::RemoveLabelDrivers();
+    vexlo::RemoveLabelMonitor(vexlo::Winspool());
+    vexlo::RemoveLabelDrivers(vexlo::Winspool());
     EXPECT_EQ(Strings{"Local Port"}, sim::machine().spooler.monitors);
     EXPECT_EQ(Strings{"Acme LaserJet"}, sim::machine().spooler.drivers);
     EXPECT_EQ((Strings{"Vexlo-420 LABEL", "Vexlo-420G LABEL"}), sim::CallDetails("DeletePrinterDriverA"));
@@ -259,13 +259,13 @@ TEST_F(SimTest, RemoveLabelMonitorAndDriversDeleteTheProductsOnly) {
 
 TEST_F(SimTest, RemoveLabelDriversTriesBothWhateverTheFirstGives) {
     sim::machine().spooler.drivers = {"Vexlo-420G LABEL"};
-    vexlo::RemoveLabelMonitor();  // absent: refused, ignored
-    vexlo::RemoveLabelDrivers();  // the first is absent
+    vexlo::RemoveLabelMonitor(vexlo::Winspool());  // absent: refused, ignored
+    vexlo::RemoveLabelDrivers(vexlo::Winspool());  // the first is absent
     EXPECT_TRUE(sim::machine().spooler.drivers.empty());
 
     sim::machine().spooler.drivers = {"Vexlo-420 LABEL", "Vexlo-420G LABEL"};
     sim::Fail("DeletePrinterDriverA", 3, ERROR_PRINTER_DRIVER_IN_USE);
-    vexlo::RemoveLabelDrivers();
+    vexlo::RemoveLabelDrivers(vexlo::Winspool());
     EXPECT_EQ(Strings{"Vexlo-420 LABEL"}, sim::machine().spooler.drivers) << "the second is deleted regardless";
 }
 

@@ -74,9 +74,9 @@ TEST_F(SimTest, RemovalReachesTheDriversOfTheMachinesOwnEnvironmentUnderWow64Onl
             sim::Reset();
             SetPlatform(p);
             Install(p, where);
-            vexlo::RemovePrinterQueues();
-            vexlo::RemoveLabelMonitor();
-            vexlo::RemoveLabelDrivers();
+            vexlo::RemovePrinterQueues(vexlo::Winspool());
+            vexlo::RemoveLabelMonitor(vexlo::Winspool());
+            vexlo::RemoveLabelDrivers(vexlo::Winspool());
 
             const std::string native = p.native;
             const bool found = !native.empty();

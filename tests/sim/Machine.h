@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,14 @@ struct Processor {
     bool hasIsWow64Process = true;
     bool hasIsWow64Process2 = true;
     bool Wow64() const { return nativeMachine != IMAGE_FILE_MACHINE_I386; }
+};
+
+// ---- system libraries -----------------------------------------------------
+// winspool.drv and setupapi.dll, loaded by name and found by their exports.
+struct Libraries {
+    std::optional<std::string> systemDirectory = "C:\\WINDOWS\\system32";
+    std::set<std::string, NoCase> missing;  // file names that do not load
+    std::set<std::string> missingFunctions;   // exports GetProcAddress does not find
 };
 
 // ---- services -------------------------------------------------------------
@@ -131,12 +140,13 @@ struct Call {
     std::string detail;  // the arguments that matter, as text
 };
 
-enum class HandleKind { Key, ServiceManager, Service, Printer, Search, Inf };
+enum class HandleKind { Key, ServiceManager, Service, Printer, Search, Inf, Module };
 
 struct Machine {
     Registry registry;
     CodePages codePages;
     Processor processor;
+    Libraries libraries;
     Services services;
     PrintSpooler spooler;
     Files files;

@@ -38,9 +38,9 @@ void TestRemoval() {
     TestPlatformSizeQueries();
 
     for (int round = 1; round <= 2; ++round) {  // the second finds nothing of the product
-        vexlo::RemovePrinterQueues();
-        vexlo::RemoveLabelMonitor();
-        vexlo::RemoveLabelDrivers();
+        vexlo::RemovePrinterQueues(vexlo::Winspool());
+        vexlo::RemoveLabelMonitor(vexlo::Winspool());
+        vexlo::RemoveLabelDrivers(vexlo::Winspool());
         ok(!machine::HasPrinter("Vexlo Label"), "round %d: queue Vexlo Label still there\n", round);
         ok(!machine::HasPrinter("Vexlo Label G"), "round %d: queue Vexlo Label G still there\n", round);
         ok(machine::HasPrinter("Office"), "round %d: queue Office of another make is gone\n", round);

@@ -1,5 +1,5 @@
-// One owner per handle: a move-only holder that knows its close function and
-// its invalid value, and one alias per handle kind the library acquires.
+// One owner per handle: a move-only holder that knows how to close it and its
+// invalid value, and one alias per handle kind the library acquires.
 #pragma once
 
 #include <windows.h>
@@ -11,23 +11,25 @@
 
 namespace vexlo {
 
-template <typename T, auto Close, std::intptr_t Invalid = 0>
-class unique_any {
+template <typename T, typename Closer, std::intptr_t Invalid = 0>
+class unique_handle {
 public:
-    unique_any() = default;
-    explicit unique_any(T handle) : handle_(handle) {}
-    unique_any(const unique_any&) = delete;
-    unique_any& operator=(const unique_any&) = delete;
-    unique_any(unique_any&& other) noexcept : handle_(other.release()) {}
-    unique_any& operator=(unique_any&& other) noexcept {
+    unique_handle() = default;
+    explicit unique_handle(Closer closer) : closer_(closer) {}
+    explicit unique_handle(T handle, Closer closer = {}) : handle_(handle), closer_(closer) {}
+    unique_handle(const unique_handle&) = delete;
+    unique_handle& operator=(const unique_handle&) = delete;
+    unique_handle(unique_handle&& other) noexcept : handle_(other.release()), closer_(other.closer_) {}
+    unique_handle& operator=(unique_handle&& other) noexcept {
         reset(other.release());
+        closer_ = other.closer_;
         return *this;
     }
-    ~unique_any() { reset(); }
+    ~unique_handle() { reset(); }
 
     void reset(T handle = invalid()) {
         T old = std::exchange(handle_, handle);
-        if (old != invalid()) Close(old);
+        if (old != invalid()) closer_(old);
     }
     T release() { return std::exchange(handle_, invalid()); }
     T get() const { return handle_; }
@@ -41,13 +43,35 @@ public:
 private:
     static T invalid() { return reinterpret_cast<T>(Invalid); }
     T handle_ = invalid();
+    [[no_unique_address]] Closer closer_{};
 };
+
+// Closes through a function the DLL imports.
+template <auto Close>
+struct ImportedClose {
+    template <typename T>
+    void operator()(T handle) const { Close(handle); }
+};
+
+// Closes through a function resolved from a library loaded for the call.
+template <typename Fn>
+struct ResolvedClose {
+    ResolvedClose() = default;
+    ResolvedClose(Fn function) : close(function) {}
+    template <typename T>
+    void operator()(T handle) const { close(handle); }
+    Fn close = nullptr;
+};
+
+template <typename T, auto Close, std::intptr_t Invalid = 0>
+using unique_any = unique_handle<T, ImportedClose<Close>, Invalid>;
 
 using unique_hkey = unique_any<HKEY, RegCloseKey>;
 using unique_schandle = unique_any<SC_HANDLE, CloseServiceHandle>;
-using unique_printer = unique_any<HANDLE, ClosePrinter>;
 using unique_hlocal = unique_any<HLOCAL, LocalFree>;
 using unique_find = unique_any<HANDLE, FindClose, -1>;
-using unique_hinf = unique_any<HINF, SetupCloseInfFile, -1>;
+using unique_hmodule = unique_any<HMODULE, FreeLibrary>;
+using unique_printer = unique_handle<HANDLE, ResolvedClose<decltype(&::ClosePrinter)>>;
+using unique_hinf = unique_handle<HINF, ResolvedClose<decltype(&::SetupCloseInfFile)>, -1>;
 
 }  // namespace vexlo

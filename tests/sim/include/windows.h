@@ -138,7 +138,12 @@ typedef struct _SYSTEM_INFO {
     WORD wProcessorRevision;
 } SYSTEM_INFO, *LPSYSTEM_INFO;
 
+#define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags);
+BOOL WINAPI FreeLibrary(HMODULE module);
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 HANDLE WINAPI GetCurrentProcess(void);
 void WINAPI GetNativeSystemInfo(LPSYSTEM_INFO info);

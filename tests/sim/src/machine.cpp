@@ -34,6 +34,7 @@ const char* KindName(HandleKind kind) {
     case HandleKind::Printer: return "printer";
     case HandleKind::Search: return "file search";
     case HandleKind::Inf: return "INF";
+    case HandleKind::Module: return "loaded library";
     }
     return "?";
 }
@@ -157,6 +158,8 @@ DWORD DefaultError(const std::string& function) {
         {"operator new[]", ERROR_NOT_ENOUGH_MEMORY},
         {"GetWindowsDirectoryA", ERROR_ACCESS_DENIED},
         {"GetModuleHandleA", ERROR_MOD_NOT_FOUND},
+        {"GetSystemDirectoryA", ERROR_ACCESS_DENIED},
+        {"LoadLibraryExA", ERROR_MOD_NOT_FOUND},
         {"GetProcAddress", ERROR_PROC_NOT_FOUND},
         {"IsWow64Process", ERROR_ACCESS_DENIED},
         {"IsWow64Process2", ERROR_ACCESS_DENIED},

@@ -1,6 +1,12 @@
-// The process and its processor: kernel32 as a loaded module whose exports
-// are found by name, and the WOW64 queries a 32-bit process can make.
+// The process and its processor: kernel32 as a loaded module, winspool.drv
+// and setupapi.dll loaded from the system directory, their exports found by
+// name, and the WOW64 queries a 32-bit process can make.
 #include "Machine.h"
+
+#include <setupapi.h>
+#include <winspool.h>
+
+#include <cstring>
 
 namespace sim {
 namespace {
@@ -38,6 +44,44 @@ FARPROC Export(Fn function) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
 }
 
+// What each loaded library exports; the loaded ones by their handles.
+const std::map<std::string, std::map<std::string, FARPROC>, NoCase>& Exports() {
+    static const std::map<std::string, std::map<std::string, FARPROC>, NoCase> exports = {
+        {"winspool.drv",
+         {{"EnumPrintersA", Export(EnumPrintersA)},
+          {"OpenPrinterA", Export(OpenPrinterA)},
+          {"GetPrinterDriverA", Export(GetPrinterDriverA)},
+          {"DeletePrinter", Export(DeletePrinter)},
+          {"ClosePrinter", Export(ClosePrinter)},
+          {"DeleteMonitorA", Export(DeleteMonitorA)},
+          {"DeletePrinterDriverA", Export(DeletePrinterDriverA)}}},
+        {"setupapi.dll",
+         {{"SetupOpenInfFileA", Export(SetupOpenInfFileA)},
+          {"SetupFindFirstLineA", Export(SetupFindFirstLineA)},
+          {"SetupFindNextLine", Export(SetupFindNextLine)},
+          {"SetupGetStringFieldA", Export(SetupGetStringFieldA)},
+          {"SetupUninstallOEMInfA", Export(SetupUninstallOEMInfA)},
+          {"SetupCloseInfFile", Export(SetupCloseInfFile)}}},
+    };
+    return exports;
+}
+
+std::map<void*, std::string>& loaded() {
+    static std::map<void*, std::string> modules;
+    return modules;
+}
+
+// The file name a full path in the system directory names, or "" when the
+// path is anything else: a bare name would be searched for, beginning in
+// the host program's folder.
+std::string SystemFileName(const std::string& path) {
+    const std::optional<std::string>& directory = machine().libraries.systemDirectory;
+    if (!directory || path.size() <= directory->size() + 1) return "";
+    if (!EqualNoCase(path.substr(0, directory->size() + 1), *directory + "\\")) return "";
+    const std::string name = path.substr(directory->size() + 1);
+    return name.find('\\') == std::string::npos ? name : "";
+}
+
 }  // namespace
 }  // namespace sim
 
@@ -54,20 +98,68 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
     return kKernel32;
 }
 
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags) {
+    const std::string path = fileName ? fileName : "";
+    const PlatformScope platform;
+    if (FaultInjected(__func__, path)) return nullptr;
+    const std::string name = SystemFileName(path);
+    if (name.empty()) machine().misuse.push_back("LoadLibraryExA: expected a full path in the system directory");
+    if (file || flags != LOAD_WITH_ALTERED_SEARCH_PATH) {
+        machine().misuse.push_back("LoadLibraryExA: expected LOAD_WITH_ALTERED_SEARCH_PATH alone");
+    }
+    if (name.empty() || !Exports().count(name) || machine().libraries.missing.count(name)) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    HMODULE module = static_cast<HMODULE>(OpenHandle(HandleKind::Module));
+    loaded()[module] = name;
+    return module;
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module) {
+    const PlatformScope platform;
+    Enter(__func__, loaded().count(module) ? loaded()[module] : "");
+    if (!CloseHandle(module, HandleKind::Module)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    loaded().erase(module);
+    return TRUE;
+}
+
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
     const std::string name = procName ? procName : "";
     const PlatformScope platform;
     if (FaultInjected(__func__, name)) return nullptr;
-    if (module != kKernel32) {
-        machine().misuse.push_back("GetProcAddress: expected kernel32's module handle");
+    if (module == kKernel32) {
+        const Processor& p = machine().processor;
+        if (name == "IsWow64Process" && p.hasIsWow64Process) return Export(IsWow64Process);
+        if (name == "IsWow64Process2" && p.hasIsWow64Process2) return Export(IsWow64Process2);
+    } else if (IsOpen(module, HandleKind::Module)) {
+        const std::map<std::string, FARPROC>& exports = Exports().at(loaded()[module]);
+        auto it = exports.find(name);
+        if (it != exports.end() && !machine().libraries.missingFunctions.count(name)) return it->second;
+    } else {
+        machine().misuse.push_back("GetProcAddress: expected a loaded module's handle");
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    const Processor& p = machine().processor;
-    if (name == "IsWow64Process" && p.hasIsWow64Process) return Export(IsWow64Process);
-    if (name == "IsWow64Process2" && p.hasIsWow64Process2) return Export(IsWow64Process2);
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
+    const PlatformScope platform;
+    if (FaultInjected(__func__)) return 0;
+    const std::optional<std::string>& directory = machine().libraries.systemDirectory;
+    if (!directory) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    const UINT length = static_cast<UINT>(directory->size());
+    if (size <= length) return length + 1;
+    std::memcpy(buffer, directory->c_str(), length + 1);
+    return length;
 }
 
 HANDLE WINAPI GetCurrentProcess(void) {

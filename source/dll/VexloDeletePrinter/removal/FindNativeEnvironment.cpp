@@ -1,6 +1,6 @@
 #include "removal/NativeEnvironment.h"
 
-#include <windows.h>
+#include "SystemLibrary.h"
 
 namespace vexlo {
 namespace {
@@ -14,8 +14,9 @@ template <typename Fn>
 Fn FindKernelFunction(const char* name) {
     // kernel32 is mapped into every process: this looks it up, loads nothing.
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+    Fn function = nullptr;
+    if (kernel) FindFunction(kernel, name, function);
+    return function;
 }
 
 const char* EnvironmentOf(USHORT machine) {

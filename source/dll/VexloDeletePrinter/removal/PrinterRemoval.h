@@ -2,17 +2,21 @@
 // operation tries, ignores refusals and reports nothing.
 #pragma once
 
+#include "SystemLibrary.h"
+
 namespace vexlo {
 
 inline constexpr const char* kModelName = "Vexlo-420";
 inline constexpr const char* kMonitorName = "VexloLM";
 inline constexpr const char* kDriverNames[] = {"Vexlo-420 LABEL", "Vexlo-420G LABEL"};
 
+// Each does nothing when the spooler's library could not be loaded.
+
 // Deletes every queue, local or connection, whose driver name contains the
 // model name (case-sensitive).
-void RemovePrinterQueues();
-void RemoveLabelMonitor();
+void RemovePrinterQueues(const Winspool& winspool);
+void RemoveLabelMonitor(const Winspool& winspool);
 // Deletes both drivers, in their order; the second whatever the first gave.
-void RemoveLabelDrivers();
+void RemoveLabelDrivers(const Winspool& winspool);
 
 }  // namespace vexlo

@@ -13,29 +13,29 @@ constexpr std::size_t kPathCapacity = 1024;
 constexpr DWORD kFieldCapacity = 260;
 constexpr char kPatternTail[] = "\\oem*.inf";
 
-bool ReadField(INFCONTEXT& line, DWORD index, char (&field)[kFieldCapacity]) {
-    return SetupGetStringFieldA(&line, index, field, kFieldCapacity, nullptr) != FALSE;
+bool ReadField(const SetupApi& setupApi, INFCONTEXT& line, DWORD index, char (&field)[kFieldCapacity]) {
+    return setupApi.SetupGetStringFieldA(&line, index, field, kFieldCapacity, nullptr) != FALSE;
 }
 
 // Every Provider line naming the brand asks for the uninstall again; the
 // platform's answer to a repeat is of no interest.
-void PurgeIfBrandPackage(const char* path, const char* fileName) {
-    unique_hinf inf(SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, nullptr));
+void PurgeIfBrandPackage(const SetupApi& setupApi, const char* path, const char* fileName) {
+    unique_hinf inf(setupApi.SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, nullptr), setupApi.SetupCloseInfFile);
     if (!inf) return;
     INFCONTEXT line;
     char field[kFieldCapacity];
-    for (BOOL found = SetupFindFirstLineA(inf.get(), "Version", nullptr, &line); found;
-         found = SetupFindNextLine(&line, &line)) {
-        if (!ReadField(line, 0, field) || std::strcmp(field, "Provider") != 0) continue;
-        if (!ReadField(line, 1, field) || std::strcmp(field, kBrand) != 0) continue;
-        SetupUninstallOEMInfA(fileName, SUOI_FORCEDELETE, nullptr);
+    for (BOOL found = setupApi.SetupFindFirstLineA(inf.get(), "Version", nullptr, &line); found;
+         found = setupApi.SetupFindNextLine(&line, &line)) {
+        if (!ReadField(setupApi, line, 0, field) || std::strcmp(field, "Provider") != 0) continue;
+        if (!ReadField(setupApi, line, 1, field) || std::strcmp(field, kBrand) != 0) continue;
+        setupApi.SetupUninstallOEMInfA(fileName, SUOI_FORCEDELETE, nullptr);
     }
 }
 
 }  // namespace
 
-void PurgeDriverPackages(std::string folder) {
-    if (folder.size() + sizeof kPatternTail > kPathCapacity) return;
+void PurgeDriverPackages(const SetupApi& setupApi, std::string folder) {
+    if (!setupApi || folder.size() + sizeof kPatternTail > kPathCapacity) return;
     char pattern[kPathCapacity];
     wsprintfA(pattern, "%s%s", folder.c_str(), kPatternTail);
 
@@ -47,7 +47,7 @@ void PurgeDriverPackages(std::string folder) {
         if (nameLength == sizeof match.cFileName || folder.size() + 1 + nameLength + 1 > kPathCapacity) continue;
         char path[kPathCapacity];
         wsprintfA(path, "%s\\%s", folder.c_str(), match.cFileName);
-        PurgeIfBrandPackage(path, match.cFileName);
+        PurgeIfBrandPackage(setupApi, path, match.cFileName);
     } while (FindNextFileA(search.get(), &match));
 }
 

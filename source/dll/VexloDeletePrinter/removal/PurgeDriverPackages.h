@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SystemLibrary.h"
+
 #include <string>
 
 namespace vexlo {
@@ -7,7 +9,8 @@ namespace vexlo {
 inline constexpr const char* kBrand = "Vexlo";
 
 // Force-uninstalls every oem*.inf package in `folder` (no trailing
-// backslash) whose [Version] section names the brand as its Provider.
-void PurgeDriverPackages(std::string folder);
+// backslash) whose [Version] section names the brand as its Provider; does
+// nothing when the setup library could not be loaded.
+void PurgeDriverPackages(const SetupApi& setupApi, std::string folder);
 
 }  // namespace vexlo

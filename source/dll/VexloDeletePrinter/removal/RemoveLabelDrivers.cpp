@@ -2,9 +2,6 @@
 
 #include "removal/NativeEnvironment.h"
 
-#include <windows.h>
-#include <winspool.h>
-
 #include <string>
 
 namespace vexlo {
@@ -12,21 +9,22 @@ namespace {
 
 // Both drivers of one environment (nullptr: the process's own), in their
 // order; the second whatever the first gave.
-void DeleteLabelDrivers(LPSTR environment) {
+void DeleteLabelDrivers(const Winspool& winspool, LPSTR environment) {
     for (const char* driver : kDriverNames) {
         std::string name = driver;  // the platform takes a non-const string
-        DeletePrinterDriverA(nullptr, environment, name.data());
+        winspool.DeletePrinterDriverA(nullptr, environment, name.data());
     }
 }
 
 }  // namespace
 
-void RemoveLabelDrivers() {
-    DeleteLabelDrivers(nullptr);
+void RemoveLabelDrivers(const Winspool& winspool) {
+    if (!winspool) return;
+    DeleteLabelDrivers(winspool, nullptr);
     // Under WOW64 "no environment" is the 32-bit one, while a 64-bit machine
     // installs the drivers for its own.
     std::string native = FindNativeEnvironment();
-    if (!native.empty()) DeleteLabelDrivers(native.data());
+    if (!native.empty()) DeleteLabelDrivers(winspool, native.data());
 }
 
 }  // namespace vexlo

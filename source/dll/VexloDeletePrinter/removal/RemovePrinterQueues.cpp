@@ -27,10 +27,10 @@ struct PrinterList {
     const PRINTER_INFO_4A* entries() const { return static_cast<const PRINTER_INFO_4A*>(buffer.get()); }
 };
 
-PrinterList EnumeratePrinters() {
+PrinterList EnumeratePrinters(const Winspool& winspool) {
     PrinterList list;
     DWORD bufferSize = 0, needed = 0, returned = 0;
-    BOOL ok = EnumPrintersA(kEnumFlags, nullptr, 4, nullptr, 0, &needed, &returned);
+    BOOL ok = winspool.EnumPrintersA(kEnumFlags, nullptr, 4, nullptr, 0, &needed, &returned);
     for (int calls = 1; !ok; ++calls) {
         if (calls == kMaxEnumerationCalls) return {};
         if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
@@ -41,8 +41,8 @@ PrinterList EnumeratePrinters() {
         }
         // The size passed is the buffer's own: a size the platform reported
         // with another error must not let it write past the buffer.
-        ok = EnumPrintersA(kEnumFlags, nullptr, 4, static_cast<LPBYTE>(list.buffer.get()), bufferSize, &needed,
-                           &returned);
+        ok = winspool.EnumPrintersA(kEnumFlags, nullptr, 4, static_cast<LPBYTE>(list.buffer.get()), bufferSize,
+                                    &needed, &returned);
     }
     if (!list.buffer) return {};
     const DWORD fits = bufferSize / sizeof(PRINTER_INFO_4A);
@@ -53,20 +53,20 @@ PrinterList EnumeratePrinters() {
 // The printer's level-2 driver information for `environment` (nullptr: the
 // process's own), in a zero-filled buffer of the size the platform asks for;
 // empty when it cannot be had.
-std::unique_ptr<BYTE[]> FetchDriverInfo(HANDLE printer, LPSTR environment) {
+std::unique_ptr<BYTE[]> FetchDriverInfo(const Winspool& winspool, HANDLE printer, LPSTR environment) {
     DWORD needed = 0;
-    GetPrinterDriverA(printer, environment, 2, nullptr, 0, &needed);
+    winspool.GetPrinterDriverA(printer, environment, 2, nullptr, 0, &needed);
     if (needed < sizeof(DRIVER_INFO_2A)) return nullptr;
     std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[needed]());
-    if (!info || !GetPrinterDriverA(printer, environment, 2, info.get(), needed, &needed)) return nullptr;
+    if (!info || !winspool.GetPrinterDriverA(printer, environment, 2, info.get(), needed, &needed)) return nullptr;
     return info;
 }
 
-bool UsesModelDriver(HANDLE printer, std::string& nativeEnvironment) {
-    std::unique_ptr<BYTE[]> info = FetchDriverInfo(printer, nullptr);
+bool UsesModelDriver(const Winspool& winspool, HANDLE printer, std::string& nativeEnvironment) {
+    std::unique_ptr<BYTE[]> info = FetchDriverInfo(winspool, printer, nullptr);
     // Under WOW64 "no environment" is the 32-bit one, and a queue's driver
     // may be installed for the machine's own environment only.
-    if (!info && !nativeEnvironment.empty()) info = FetchDriverInfo(printer, nativeEnvironment.data());
+    if (!info && !nativeEnvironment.empty()) info = FetchDriverInfo(winspool, printer, nativeEnvironment.data());
     if (!info) return false;
     const char* driverName = reinterpret_cast<const DRIVER_INFO_2A*>(info.get())->pName;
     return driverName && std::strstr(driverName, kModelName) != nullptr;
@@ -74,17 +74,18 @@ bool UsesModelDriver(HANDLE printer, std::string& nativeEnvironment) {
 
 }  // namespace
 
-void RemovePrinterQueues() {
-    const PrinterList printers = EnumeratePrinters();
+void RemovePrinterQueues(const Winspool& winspool) {
+    if (!winspool) return;
+    const PrinterList printers = EnumeratePrinters(winspool);
     std::string nativeEnvironment = FindNativeEnvironment();
     for (DWORD i = 0; i < printers.count; ++i) {
         LPSTR name = printers.entries()[i].pPrinterName;
         if (!name) continue;
         PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        unique_printer printer;
-        if (!OpenPrinterA(name, printer.put(), &defaults)) continue;
+        unique_printer printer(winspool.ClosePrinter);
+        if (!winspool.OpenPrinterA(name, printer.put(), &defaults)) continue;
         // A refused deletion leaves the queue; the handle closes either way.
-        if (UsesModelDriver(printer.get(), nativeEnvironment)) DeletePrinter(printer.get());
+        if (UsesModelDriver(winspool, printer.get(), nativeEnvironment)) winspool.DeletePrinter(printer.get());
     }
 }
 

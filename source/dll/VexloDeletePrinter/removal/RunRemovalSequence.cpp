@@ -27,20 +27,22 @@ bool BuildInfFolder(char (&folder)[MAX_PATH]) {
 bool RunRemovalSequence() {
     const SpoolerOutcome prepared = PrepareSpooler();
     if (prepared == SpoolerOutcome::Failed) return false;
-    if (prepared == SpoolerOutcome::Started) RemoveLabelMonitor();
+    // Loaded now that the deletions need it, freed when the call returns.
+    const Winspool winspool;
+    if (prepared == SpoolerOutcome::Started) RemoveLabelMonitor(winspool);
 
-    RemovePrinterQueues();
-    RemoveLabelMonitor();
-    RemoveLabelDrivers();
+    RemovePrinterQueues(winspool);
+    RemoveLabelMonitor(winspool);
+    RemoveLabelDrivers(winspool);
 
     if (!RestartSpooler()) return false;
-    RemoveLabelMonitor();
-    RemoveLabelDrivers();
+    RemoveLabelMonitor(winspool);
+    RemoveLabelDrivers(winspool);
 
     // Only the spooler procedures end the sequence early: with no INF
-    // folder to scan, it has still run to its end.
+    // folder to scan, or no setup library, it has still run to its end.
     char folder[MAX_PATH];
-    if (BuildInfFolder(folder)) PurgeDriverPackages(folder);
+    if (BuildInfFolder(folder)) PurgeDriverPackages(SetupApi(), folder);
     return true;
 }
 
