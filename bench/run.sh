@@ -7,4 +7,4 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j"$(nproc)" >/dev/null
 source scripts/wine-prefix.sh
 wine_prefix_start
-(cd build/mingw/bin && wine presence_bench.exe)
+(cd build/mingw/bin && wine presence_bench.exe && wine cold_call.exe "$@")

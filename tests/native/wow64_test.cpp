@@ -34,6 +34,8 @@ const Platform kPlatforms[] = {
     {"WOW64 on x64 with only IsWow64Process", IMAGE_FILE_MACHINE_AMD64, true, false, "Windows x64", "Windows x64"},
     {"WOW64 on IA64 with only IsWow64Process", IMAGE_FILE_MACHINE_IA64, true, false, "Windows IA64", "Windows IA64"},
     {"x64 where neither function is found", IMAGE_FILE_MACHINE_AMD64, false, false, "", "Windows x64"},
+    // Not a machine that exists: GetNativeSystemInfo names only x64 and IA64.
+    {"ARM64 with only IsWow64Process", IMAGE_FILE_MACHINE_ARM64, true, false, "", "Windows ARM64"},
 };
 
 enum class DriversIn { Process, SixtyFour, Both };

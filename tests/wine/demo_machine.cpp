@@ -4,8 +4,11 @@
 // does. Commands, run in the order given:
 //   install        a label printer's software beside another maker's
 //   attach         the printer in the USB printing class driver's device list
+//   detach         the device list gone again
 //   start-spooler  the Spooler service started from this program
 //   list           what is there (drivers: of this program's environment)
+//   expect-removed the label printer's software gone, the other maker's kept
+//                  (exit code: the number of objects that are not so)
 #include "wine_machine.h"
 
 #include <cstring>
@@ -48,6 +51,24 @@ void Install() {
     machine::WriteInf("oem22.inf", machine::PrinterInf("Acme"));
 }
 
+void ExpectRemoved() {
+    const struct {
+        bool (*present)(const char*);
+        const char* name;
+        bool ours;
+    } objects[] = {
+        {machine::HasPrinter, "Vexlo Label", true},      {machine::HasPrinter, "Vexlo Label G", true},
+        {machine::HasPrinter, "Office", false},          {machine::HasDriver, "Vexlo-420 LABEL", true},
+        {machine::HasDriver, "Vexlo-420G LABEL", true},  {machine::HasDriver, "Acme LaserJet", false},
+        {machine::HasMonitor, "VexloLM", true},          {machine::HasMonitor, "AcmeLM", false},
+        {machine::HasInf, "oem21.inf", true},            {machine::HasInf, "oem22.inf", false},
+    };
+    for (const auto& o : objects) {
+        ok(o.present(o.name) != o.ours, "%s: expected %s, got %s\n", o.name, o.ours ? "gone" : "kept",
+           o.present(o.name) ? "present" : "gone");
+    }
+}
+
 void Attach() {
     HKEY key;
     LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum", 0, NULL,
@@ -74,10 +95,14 @@ int main(int argc, char** argv) {
             Install();
         } else if (std::strcmp(argv[i], "attach") == 0) {
             Attach();
+        } else if (std::strcmp(argv[i], "detach") == 0) {
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum");
         } else if (std::strcmp(argv[i], "start-spooler") == 0) {
             if (machine::SpoolerState() != SERVICE_RUNNING) machine::StartSpooler();
         } else if (std::strcmp(argv[i], "list") == 0) {
             List();
+        } else if (std::strcmp(argv[i], "expect-removed") == 0) {
+            ExpectRemoved();
         } else {
             std::printf("demo_machine: unknown command %s\n", argv[i]);
             return 2;

@@ -22,6 +22,7 @@ run "DeleteALL end to end" wine deleteall_wine.exe
 run "IsConnected under load" wine load_wine.exe
 
 run "public header from C, import library" wine header_check.exe
+run "planted winspool.drv and setupapi.dll" "$here/tests/wine/planted_dlls.sh" "$bin"
 
 # The host's exit codes: the answer, or why there is none.
 expect_exit() {  # expect_exit <code> <args...>

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# DLL preloading: copies of winspool.drv and setupapi.dll planted beside the
+# host program and in its current directory must never be loaded. Wine is
+# told to prefer such copies to its own (native before builtin), which is the
+# order in which Windows looks for a library that is not a KnownDLL: the
+# program's folder first. Each planted copy leaves "<name>.loaded" beside it
+# if it is ever mapped, and then refuses to load.
+# usage: planted_dlls.sh <bin folder>, inside a prefix tests/wine/run.sh made
+set -euo pipefail
+bin=$(cd "${1:?usage: planted_dlls.sh <bin folder>}" && pwd)
+scratch=$(mktemp -d /tmp/vexlo-planted.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+mkdir "$scratch/app" "$scratch/cwd" "$scratch/control"
+cp "$bin/VexloHost.exe" "$bin/VexloDeletePrinter.dll" "$scratch/app/"
+cp "$bin/demo_machine.exe" "$scratch/control/"
+for folder in app cwd control; do cp "$bin/planted/winspool.drv" "$bin/planted/setupapi.dll" "$scratch/$folder/"; done
+prefer_planted="winspool.drv,setupapi=n,b;$WINEDLLOVERRIDES"
+
+failures=0
+check() {  # check <what> <expected> <got>
+    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else echo "FAILED: $1: expected $2, got $3"; failures=$((failures + 1)); fi
+}
+markers() { (cd "$scratch" && find . -iname '*.loaded' | tr '[:upper:]' '[:lower:]' | sort | tr '\n' ' '); }
+answer() {  # answer <export>: runs the host from the planted folders, prints its exit code
+    local code=0
+    (cd "$scratch/cwd" && WINEDLLOVERRIDES=$prefer_planted wine ../app/VexloHost.exe "$1" >/dev/null 2>&1) || code=$?
+    echo "$code"
+}
+
+# The control: a program that imports winspool.drv by name takes the planted
+# copy, so the test would see a DLL that did the same.
+code=0
+(cd "$scratch/control" && WINEDLLOVERRIDES=$prefer_planted wine ./demo_machine.exe list >/dev/null 2>&1) || code=$?
+check "control: a program importing winspool.drv by name loads the planted copy" "./control/winspool.drv.loaded " "$(markers)"
+check "control: and does not start" "nonzero" "$([ "$code" -ne 0 ] && echo nonzero || echo 0)"
+rm -f "$scratch/control/"*.loaded
+
+(cd "$bin" && wine demo_machine.exe install attach >/dev/null)
+check "IsConnected with planted copies beside the host" 1 "$(answer IsConnected)"
+check "DeleteALL with planted copies beside the host" 1 "$(answer DeleteALL)"
+check "planted copies loaded" "" "$(markers)"
+if (cd "$bin" && wine demo_machine.exe expect-removed); then echo "ok: the product's software removed, the other maker's kept"; else
+    echo "FAILED: DeleteALL did not remove the product's software"; failures=$((failures + 1)); fi
+(cd "$bin" && wine demo_machine.exe detach >/dev/null)
+
+[ "$failures" -eq 0 ] && echo "planted_dlls: all checks passed" || echo "planted_dlls: $failures failure(s)"
+exit "$failures"
