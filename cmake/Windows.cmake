@@ -23,6 +23,7 @@ add_library(VexloDeletePrinter SHARED ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES} $
 set_target_properties(VexloDeletePrinter PROPERTIES PREFIX "" OUTPUT_NAME VexloDeletePrinter
                       IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 target_link_libraries(VexloDeletePrinter PRIVATE VexloCore)
+target_compile_options(VexloDeletePrinter PRIVATE ${NO_EXCEPTIONS})
 # Exported undecorated; the import library, made by dlltool from the same
 # .def, keeps the stdcall decoration (_IsConnected@0) that callers link with.
 target_link_options(VexloDeletePrinter PRIVATE -Wl,--kill-at)

@@ -58,5 +58,43 @@ protected=$(i686-w64-mingw32-objdump -d "$dll" | grep -c 'call.*<___stack_chk_fa
 if [ "$protected" -gt 0 ]; then echo "ok: stack protection ($protected checks)"; else
     echo "FAILED: no function checks the stack canary"; failures=$((failures + 1)); fi
 
+# Nothing of its own at load: GCC's start files register one constructor in
+# every MinGW DLL (the frame registration, as in a plain C DLL); no other
+# constructor and no destructor may be linked in. The lists run from their
+# -1 to their 0.
+symbols=$(i686-w64-mingw32-nm "$dll")
+list_entries() {  # list_entries <symbol>: the number of functions in the list
+    local at words count=0
+    at=$(awk -v s="$1" '$3==s{print $1}' <<<"$symbols" | head -n1)
+    [ -n "$at" ] || { echo "none"; return; }
+    words=$(i686-w64-mingw32-objdump -s --start-address=0x$at --stop-address=$(printf '0x%x' $((0x$at + 64))) "$dll" |
+            awk '/^ [0-9a-f]+ /{for (i = 2; i <= 5; ++i) if (length($i) == 8 && $i ~ /^[0-9a-f]+$/) print $i}')
+    while read -r word; do
+        [ -z "$word" ] && { echo "unreadable"; return; }
+        [ "$word" = "ffffffff" ] && continue
+        [ "$word" = "00000000" ] && break
+        count=$((count + 1))
+    done <<<"$words"
+    echo "$count"
+}
+check_count() {  # check_count <what> <expected> <got>
+    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else echo "FAILED: $1: expected $2, got $3"; failures=$((failures + 1)); fi
+}
+check_count "constructors (frame registration only)" 1 "$(list_entries ___CTOR_LIST__)"
+check_count "destructors" 0 "$(list_entries ___DTOR_LIST__)"
+
+# No C++ exception machinery and no libssp: the library cannot throw.
+machinery=$(grep -E ' (___cxa_throw|___cxa_begin_catch|__Unwind_Resume|___gxx_personality_v0|___guard_setup)$' <<<"$symbols" || true)
+if [ -z "$machinery" ]; then echo "ok: no exception machinery linked in"; else
+    echo "FAILED: exception machinery linked in: $(awk '{print $3}' <<<"$machinery" | tr '\n' ' ')"; failures=$((failures + 1)); fi
+
+# Small: stripped, at most 64 KiB.
+stripped=$(mktemp)
+i686-w64-mingw32-strip -o "$stripped" "$dll"
+size=$(stat -c %s "$stripped")
+rm -f "$stripped"
+if [ "$size" -le 65536 ]; then echo "ok: stripped size $size bytes"; else
+    echo "FAILED: stripped size $size bytes, expected at most 65536"; failures=$((failures + 1)); fi
+
 [ "$failures" -eq 0 ] && echo "DLL tables: all checks passed" || echo "DLL tables: $failures failure(s)"
 exit "$failures"

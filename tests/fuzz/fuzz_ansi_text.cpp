@@ -4,8 +4,10 @@
 #include "Machine.h"
 #include "presence/AnsiText.h"
 #include "presence/CheckUsbPresence.h"
+#include "presence/RegistryReader.h"
 #include "reference.h"
 
+#include <algorithm>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,10 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sim::machine().calls.clear();
     const UINT codePage = reference::kCodePages[data[0] % 5];
     sim::machine().codePages.ansiCodePage = codePage;
-    const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+    // As much as the readers hand over: 260 bytes.
+    const std::string text(reinterpret_cast<const char*>(data + 1), std::min<std::size_t>(size - 1, 260));
 
     const vexlo::AnsiCodePage page = vexlo::QueryAnsiCodePage();
-    const std::string upper = vexlo::UpperCaseAnsi(text, page);
+    const std::string upper(std::string_view(vexlo::UpperCaseAnsi(vexlo::RegistryText(text), page)));
 
     reference::Check(upper.size() == text.size(), "length kept");
     const std::vector<std::size_t> starts = reference::CharacterStarts(codePage, text);

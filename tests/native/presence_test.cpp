@@ -120,7 +120,7 @@ class UpperCaseAnsiTest : public SimTest, public ::testing::WithParamInterface<U
 
 TEST_P(UpperCaseAnsiTest, KeepsCharactersWhole) {
     const UpperCase& c = GetParam();
-    EXPECT_EQ(c.expected, vexlo::UpperCaseAnsi(c.text, CodePage(c.codePage))) << "code page " << c.codePage;
+    EXPECT_EQ(c.expected, vexlo::UpperCaseAnsi(vexlo::RegistryText(c.text), CodePage(c.codePage))) << "code page " << c.codePage;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -144,7 +144,7 @@ TEST_F(SimTest, UpperCaseAnsiMapsDoubleByteCharactersUnderTheLocaleOfTheCodePage
     } cases[] = {{932, "\x82\x81", "0411"}, {936, "\xA3\xE1", "0804"}, {949, "\xA3\xE1", "0412"}, {950, "\xA2\xE9", "0404"}};
     for (const auto& [page, fullwidthA, locale] : cases) {
         sim::machine().calls.clear();
-        vexlo::UpperCaseAnsi(fullwidthA, CodePage(page));
+        vexlo::UpperCaseAnsi(vexlo::RegistryText(fullwidthA), CodePage(page));
         EXPECT_EQ(std::vector<std::string>{locale}, sim::CallDetails("LCMapStringW")) << "code page " << page;
     }
 }
@@ -152,10 +152,10 @@ TEST_F(SimTest, UpperCaseAnsiMapsDoubleByteCharactersUnderTheLocaleOfTheCodePage
 TEST_F(SimTest, UpperCaseAnsiKeepsACharacterWhoseUpperCaseIsNotOneDoubleByteCharacter) {
     sim::machine().codePages.extraUpper[0xFF42] = u'X';     // fullwidth b -> a single byte
     sim::machine().codePages.extraUpper[0xFF43] = u'\x0100';  // fullwidth c -> nothing in 932
-    EXPECT_EQ("\x82\x82" "A", vexlo::UpperCaseAnsi("\x82\x82" "a", CodePage(932)));
-    EXPECT_EQ("\x82\x83" "A", vexlo::UpperCaseAnsi("\x82\x83" "a", CodePage(932)));
+    EXPECT_EQ("\x82\x82" "A", vexlo::UpperCaseAnsi(vexlo::RegistryText("\x82\x82" "a"), CodePage(932)));
+    EXPECT_EQ("\x82\x83" "A", vexlo::UpperCaseAnsi(vexlo::RegistryText("\x82\x83" "a"), CodePage(932)));
     sim::Fail("LCMapStringW", sim::CallCount("LCMapStringW") + 1, ERROR_INVALID_PARAMETER);
-    EXPECT_EQ("\x82\x81" "A", vexlo::UpperCaseAnsi("\x82\x81" "a", CodePage(932))) << "a failed mapping";
+    EXPECT_EQ("\x82\x81" "A", vexlo::UpperCaseAnsi(vexlo::RegistryText("\x82\x81" "a"), CodePage(932))) << "a failed mapping";
 }
 
 TEST_F(SimTest, ContainsAtCharacterStartNeverStartsOnATrailByte) {

@@ -39,7 +39,7 @@ TEST_F(SimTest, PurgeDriverPackagesUninstallsExactlyTheBrandsPackages) {
     for (const Package& p : packages) sim::machine().files.Put(kInf + "\\" + p.file, p.contents);
     sim::machine().files.Put("C:\\WINDOWS\\oem99.inf", Inf("Provider=Vexlo"));  // outside the folder
 
-    vexlo::PurgeDriverPackages(vexlo::SetupApi(), kInf);
+    vexlo::PurgeDriverPackages(vexlo::SetupApi(), vexlo::FolderPath(kInf));
 
     for (const Package& p : packages) {
         EXPECT_EQ(!p.uninstalled, sim::machine().files.Has(kInf + "\\" + p.file)) << p.file << ": " << p.contents;
@@ -57,15 +57,15 @@ TEST_F(SimTest, PurgeDriverPackagesAsksOncePerProviderLineAndGoesOnAfterARefusal
     sim::machine().files.Put(kInf + "\\oem2.inf", Inf("Provider=Vexlo"));
     sim::machine().files.Put(kInf + "\\oem3.inf", Inf("Provider=Vexlo"));
     sim::Fail("SetupUninstallOEMInfA", 3, ERROR_ACCESS_DENIED);  // oem2's
-    vexlo::PurgeDriverPackages(vexlo::SetupApi(), kInf);
+    vexlo::PurgeDriverPackages(vexlo::SetupApi(), vexlo::FolderPath(kInf));
     EXPECT_EQ((Strings{"oem1.inf", "oem1.inf", "oem2.inf", "oem3.inf"}), sim::CallDetails("SetupUninstallOEMInfA"));
     EXPECT_EQ((Strings{"oem1.inf", "oem3.inf"}), sim::machine().files.uninstalled);
 }
 
 TEST_F(SimTest, PurgeDriverPackagesDoesNothingWithoutAFolderOrAMatch) {
-    vexlo::PurgeDriverPackages(vexlo::SetupApi(), kInf);  // missing folder
+    vexlo::PurgeDriverPackages(vexlo::SetupApi(), vexlo::FolderPath(kInf));  // missing folder
     sim::machine().files.Put(kInf + "\\layout.inf", Inf("Provider=Vexlo"));
-    vexlo::PurgeDriverPackages(vexlo::SetupApi(), kInf);  // no oem file
+    vexlo::PurgeDriverPackages(vexlo::SetupApi(), vexlo::FolderPath(kInf));  // no oem file
     EXPECT_EQ(0, sim::CallCount("SetupOpenInfFileA"));
     EXPECT_EQ(Strings{kInf + "\\oem*.inf"}, Strings{sim::CallDetails("FindFirstFileA")[0]});
 }
@@ -74,12 +74,12 @@ TEST_F(SimTest, PurgeDriverPackagesNeverFormatsAPathThatDoesNotFit) {
     const std::string deep = "C:\\" + std::string(1000, 'd');
     sim::machine().files.Put(deep + "\\oem1.inf", Inf("Provider=Vexlo"));
     sim::machine().files.Put(deep + "\\oem" + std::string(40, '7') + ".inf", Inf("Provider=Vexlo"));
-    vexlo::PurgeDriverPackages(vexlo::SetupApi(), deep);
+    vexlo::PurgeDriverPackages(vexlo::SetupApi(), vexlo::FolderPath(deep));
     EXPECT_EQ(Strings{deep + "\\oem1.inf"}, sim::CallDetails("SetupOpenInfFileA")) << "the long name's path is not cut";
     EXPECT_EQ(Strings{"oem1.inf"}, sim::CallDetails("SetupUninstallOEMInfA"));
 
     const std::string tooDeep = "C:\\" + std::string(1020, 'd');
-    vexlo::PurgeDriverPackages(vexlo::SetupApi(), tooDeep);
+    vexlo::PurgeDriverPackages(vexlo::SetupApi(), vexlo::FolderPath(tooDeep));
     EXPECT_EQ(1, sim::CallCount("FindFirstFileA")) << "no pattern built past 1024 bytes";
 }
 

@@ -235,7 +235,7 @@ TEST_F(SimTest, RemovePrinterQueuesRecoversFromATransientFailureAndAGrowingList)
 TEST_F(SimTest, RemovePrinterQueuesSkipsWhenAnAllocationFails) {
     AddPrinter("First", "Vexlo-420 LABEL");
     AddPrinter("Second", "Vexlo-420 LABEL");
-    sim::Fail("operator new[]", 1, ERROR_NOT_ENOUGH_MEMORY);
+    sim::Fail("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY);
     vexlo::RemovePrinterQueues(vexlo::Winspool());
     EXPECT_EQ(Strings{"First"}, PrinterNames()) << "only the printer whose buffer failed is skipped";
 

@@ -179,20 +179,7 @@ std::vector<std::string> CallNames();
 void* OpenHandle(HandleKind kind);
 bool IsOpen(void* handle, HandleKind kind);
 bool CloseHandle(void* handle, HandleKind kind);
-// The nth allocation from now with the throwing operator new fails with
-// std::bad_alloc; Allocations() counts them all.
-void FailAllocation(int nth);
-int Allocations();
 std::string Leaks();  // "" when nothing is open, else what is
-
-// Marks the time spent inside a platform function: allocations there are the
-// platform's own, neither counted nor failed by FailAllocation.
-struct PlatformScope {
-    PlatformScope();
-    ~PlatformScope();
-    PlatformScope(const PlatformScope&) = delete;
-    PlatformScope& operator=(const PlatformScope&) = delete;
-};
 
 // The default way each platform function fails.
 DWORD DefaultError(const std::string& function);

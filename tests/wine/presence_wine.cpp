@@ -96,7 +96,7 @@ void TestReaders() {
         int expected;
     } dwords[] = {{"seven", 7}, {"allBits", -1}, {"five", -1}, {"missing", -1}};
     for (const auto& d : dwords) {
-        const int got = vexlo::RegistryReader().ReadRegistryDword(kScratch, d.name);
+        const int got = vexlo::RegistryReader().ReadRegistryDword(kScratch, vexlo::RegistryText(d.name));
         ok(got == d.expected, "ReadRegistryDword(%s): expected %d, got %d\n", d.name, d.expected, got);
     }
     struct {
@@ -104,7 +104,8 @@ void TestReaders() {
         std::string expected;
     } strings[] = {{"fits", fits}, {"tooLong", ""}, {"noZero", "abc"}, {"missing", ""}};
     for (const auto& s : strings) {
-        const std::string got = vexlo::ReadRegistryString(std::string(kScratch) + "\\", s.name);
+        const std::string got(std::string_view(vexlo::ReadRegistryString(
+            vexlo::RegistryText(std::string(kScratch) + "\\"), vexlo::RegistryText(s.name))));
         ok(got == s.expected, "ReadRegistryString(%s): expected %u bytes, got %u bytes\n", s.name,
            static_cast<unsigned>(s.expected.size()), static_cast<unsigned>(got.size()));
     }

@@ -71,6 +71,12 @@ using unique_schandle = unique_any<SC_HANDLE, CloseServiceHandle>;
 using unique_hlocal = unique_any<HLOCAL, LocalFree>;
 using unique_find = unique_any<HANDLE, FindClose, -1>;
 using unique_hmodule = unique_any<HMODULE, FreeLibrary>;
+
+// A block of the process heap.
+struct ProcessHeapFree {
+    void operator()(void* block) const { HeapFree(GetProcessHeap(), 0, block); }
+};
+using unique_heap_block = unique_handle<void*, ProcessHeapFree>;
 using unique_printer = unique_handle<HANDLE, ResolvedClose<decltype(&::ClosePrinter)>>;
 using unique_hinf = unique_handle<HINF, ResolvedClose<decltype(&::SetupCloseInfFile)>, -1>;
 

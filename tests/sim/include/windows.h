@@ -111,6 +111,11 @@ DWORD WINAPI GetTickCount(void);
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes);
 HLOCAL WINAPI LocalFree(HLOCAL memory);
 
+#define HEAP_ZERO_MEMORY 0x00000008
+HANDLE WINAPI GetProcessHeap(void);
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
+
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 
 // Modules, the process and the processor

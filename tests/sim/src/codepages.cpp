@@ -103,13 +103,11 @@ std::string Encode(const DoubleBytePage* page, WCHAR wide) {
 using namespace sim;
 
 UINT WINAPI GetACP(void) {
-    const PlatformScope platform;
     Enter(__func__);
     return machine().codePages.ansiCodePage;
 }
 
 BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
-    const PlatformScope platform;
     if (FaultInjected(__func__, std::to_string(codePage))) return FALSE;
     if (!Known(codePage) || !info) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -131,7 +129,6 @@ BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR target,
                                int targetLength) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return 0;
     if (!Known(codePage == CP_ACP ? machine().codePages.ansiCodePage : codePage) || !source) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -162,7 +159,6 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int so
 
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, LPSTR target,
                                int targetLength, LPCSTR, LPBOOL usedDefaultChar) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return 0;
     if (!Known(codePage == CP_ACP ? machine().codePages.ansiCodePage : codePage) || !source || sourceLength < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -193,7 +189,6 @@ int WINAPI LCMapStringW(LCID locale, DWORD flags, LPCWSTR source, int sourceLeng
                         int targetLength) {
     char detail[16];
     std::snprintf(detail, sizeof detail, "%04X", static_cast<unsigned>(locale));
-    const PlatformScope platform;
     if (FaultInjected(__func__, detail)) return 0;
     if (flags != LCMAP_UPPERCASE || !source || sourceLength < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);

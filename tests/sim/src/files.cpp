@@ -37,7 +37,6 @@ using namespace sim;
 
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
     const std::string text = pattern ? pattern : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, text)) return INVALID_HANDLE_VALUE;
     const std::size_t slash = text.rfind('\\');
     const std::string folder = slash == std::string::npos ? "" : text.substr(0, slash);
@@ -62,7 +61,6 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
 }
 
 BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return FALSE;
     if (!IsOpen(search, HandleKind::Search)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -79,7 +77,6 @@ BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data) {
 }
 
 BOOL WINAPI FindClose(HANDLE search) {
-    const PlatformScope platform;
     Enter(__func__);
     searches().erase(search);
     return CloseHandle(search, HandleKind::Search);
@@ -92,7 +89,6 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
     va_start(args, format);
     const int length = std::vsnprintf(formatted, sizeof formatted, format, args);
     va_end(args);
-    const PlatformScope platform;
     Enter("wsprintfA", formatted);
     if (length >= 1024) machine().misuse.push_back("wsprintfA output cut at 1024 bytes");
     const int kept = length < 1023 ? length : 1023;

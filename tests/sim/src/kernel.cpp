@@ -1,10 +1,9 @@
-// Kernel services: last error, simulated time, local heap, Windows directory,
-// and the nothrow allocator the library uses for its own buffers.
+// Kernel services: last error, simulated time, the local and the process
+// heap and the Windows directory.
 #include "Machine.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <set>
 
 namespace sim {
@@ -13,28 +12,20 @@ std::set<void*>& localBuffers() {
     static std::set<void*> live;
     return live;
 }
-std::set<void*>& newBuffers() {
-    static auto* live = new std::set<void*>;  // outlives every static that may delete[]
-    return *live;
+std::set<void*>& heapBlocks() {
+    static std::set<void*> live;
+    return live;
 }
+HANDLE const kProcessHeap = reinterpret_cast<HANDLE>(0x00150000);
 }  // namespace
 
-int allocationCountdown = 0;
-int allocations = 0;
-int platformDepth = 0;
 
-PlatformScope::PlatformScope() { ++platformDepth; }
-PlatformScope::~PlatformScope() { --platformDepth; }
-
-void FailAllocation(int nth) { allocationCountdown = nth; }
-int Allocations() { return allocations; }
 
 int LiveLocalBuffers() { return static_cast<int>(localBuffers().size()); }
-int LiveNewBuffers() { return static_cast<int>(newBuffers().size()); }
+int LiveHeapBlocks() { return static_cast<int>(heapBlocks().size()); }
 void ResetBuffers() {
-    allocationCountdown = 0;
     localBuffers().clear();
-    newBuffers().clear();
+    heapBlocks().clear();
 }
 
 }  // namespace sim
@@ -42,7 +33,6 @@ void ResetBuffers() {
 using namespace sim;
 
 DWORD WINAPI GetLastError(void) {
-    const PlatformScope platform;
     Enter(__func__);
     return machine().lastError;
 }
@@ -50,20 +40,17 @@ DWORD WINAPI GetLastError(void) {
 void WINAPI SetLastError(DWORD error) { machine().lastError = error; }
 
 void WINAPI Sleep(DWORD milliseconds) {
-    const PlatformScope platform;
     Enter(__func__, std::to_string(milliseconds));
     if (milliseconds == 0xFFFFFFFF) machine().misuse.push_back("Sleep(INFINITE) would never return");
     machine().tickCount += milliseconds;
 }
 
 DWORD WINAPI GetTickCount(void) {
-    const PlatformScope platform;
     Enter(__func__);
     return machine().tickCount;
 }
 
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
-    const PlatformScope platform;
     if (FaultInjected(__func__, std::to_string(bytes))) return nullptr;
     if (flags != LPTR) machine().misuse.push_back("LocalAlloc without LMEM_ZEROINIT");
     void* memory = std::calloc(bytes ? bytes : 1, 1);
@@ -72,7 +59,6 @@ HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
 }
 
 HLOCAL WINAPI LocalFree(HLOCAL memory) {
-    const PlatformScope platform;
     Enter(__func__);
     if (!memory) return nullptr;
     if (!localBuffers().erase(memory)) {
@@ -83,8 +69,32 @@ HLOCAL WINAPI LocalFree(HLOCAL memory) {
     return nullptr;
 }
 
+// The process heap: the library's own buffers, zero-filled on request.
+HANDLE WINAPI GetProcessHeap(void) {
+    Enter(__func__);
+    return kProcessHeap;
+}
+
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
+    if (Enter(__func__, std::to_string(bytes))) return nullptr;  // fails without a last error, as the platform does
+    if (heap != kProcessHeap) machine().misuse.push_back("HeapAlloc: expected the process heap");
+    void* memory = flags & HEAP_ZERO_MEMORY ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+    heapBlocks().insert(memory);
+    return memory;
+}
+
+BOOL WINAPI HeapFree(HANDLE heap, DWORD, LPVOID memory) {
+    Enter(__func__);
+    if (!memory) return TRUE;
+    if (heap != kProcessHeap || !heapBlocks().erase(memory)) {
+        machine().misuse.push_back("HeapFree of a block HeapAlloc did not return");
+        return FALSE;
+    }
+    std::free(memory);
+    return TRUE;
+}
+
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return 0;
     const std::optional<std::string>& directory = machine().files.windowsDirectory;
     if (!directory) {
@@ -96,43 +106,3 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     std::memcpy(buffer, directory->c_str(), length + 1);
     return length;
 }
-
-// The library allocates its own buffers with nothrow new[]: served here so
-// that a test can make an allocation fail and count what stays live.
-void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept {
-    const PlatformScope platform;
-    if (Enter("operator new[]", std::to_string(bytes))) return nullptr;
-    void* memory = std::malloc(bytes ? bytes : 1);
-    if (memory) newBuffers().insert(memory);
-    return memory;
-}
-
-// Every allocation of the process is counted, and the nth after
-// FailAllocation(n) throws, as an exhausted heap does. (No bookkeeping that
-// allocates may happen here.)
-void* operator new(std::size_t bytes) {
-    if (platformDepth == 0) {
-        ++allocations;
-        if (allocationCountdown > 0 && --allocationCountdown == 0) throw std::bad_alloc();
-    }
-    if (void* memory = std::malloc(bytes ? bytes : 1)) return memory;
-    throw std::bad_alloc();
-}
-
-void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept { return std::malloc(bytes ? bytes : 1); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-
-// Kept in step with delete[] below, which hands everything else to delete.
-void* operator new[](std::size_t bytes) { return ::operator new(bytes); }
-
-void operator delete[](void* memory) noexcept {
-    if (newBuffers().erase(memory)) {
-        std::free(memory);
-        return;
-    }
-    ::operator delete(memory);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept { operator delete[](memory); }

@@ -42,7 +42,7 @@ const char* KindName(HandleKind kind) {
 }  // namespace
 
 int LiveLocalBuffers();
-int LiveNewBuffers();
+int LiveHeapBlocks();
 void ResetBuffers();
 
 std::string Lower(std::string text) {
@@ -130,7 +130,7 @@ std::string Leaks() {
     std::string report;
     for (const auto& [handle, kind] : books().handles) report += std::string("open ") + KindName(kind) + " handle; ";
     if (LiveLocalBuffers()) report += std::to_string(LiveLocalBuffers()) + " LocalAlloc buffer(s) live; ";
-    if (LiveNewBuffers()) report += std::to_string(LiveNewBuffers()) + " new[] buffer(s) live; ";
+    if (LiveHeapBlocks()) report += std::to_string(LiveHeapBlocks()) + " HeapAlloc block(s) live; ";
     for (const std::string& m : machine().misuse) report += m + "; ";
     return report;
 }
@@ -155,7 +155,7 @@ DWORD DefaultError(const std::string& function) {
         {"DeleteMonitorA", ERROR_ACCESS_DENIED},
         {"DeletePrinterDriverA", ERROR_PRINTER_DRIVER_IN_USE},
         {"LocalAlloc", ERROR_NOT_ENOUGH_MEMORY},
-        {"operator new[]", ERROR_NOT_ENOUGH_MEMORY},
+        {"HeapAlloc", ERROR_NOT_ENOUGH_MEMORY},
         {"GetWindowsDirectoryA", ERROR_ACCESS_DENIED},
         {"GetModuleHandleA", ERROR_MOD_NOT_FOUND},
         {"GetSystemDirectoryA", ERROR_ACCESS_DENIED},

@@ -22,7 +22,6 @@ bool IsCurrentProcess(HANDLE process, const char* function) {
 }
 
 BOOL WINAPI IsWow64Process(HANDLE process, BOOL* wow64) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return FALSE;
     if (!IsCurrentProcess(process, __func__)) return FALSE;
     *wow64 = machine().processor.Wow64();
@@ -30,7 +29,6 @@ BOOL WINAPI IsWow64Process(HANDLE process, BOOL* wow64) {
 }
 
 BOOL WINAPI IsWow64Process2(HANDLE process, USHORT* processMachine, USHORT* nativeMachine) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return FALSE;
     if (!IsCurrentProcess(process, __func__)) return FALSE;
     const Processor& p = machine().processor;
@@ -89,7 +87,6 @@ using namespace sim;
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
     const std::string name = moduleName ? moduleName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, name)) return nullptr;
     if (!EqualNoCase(name, "kernel32.dll") && !EqualNoCase(name, "kernel32")) {
         SetLastError(ERROR_MOD_NOT_FOUND);
@@ -100,7 +97,6 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 
 HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags) {
     const std::string path = fileName ? fileName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, path)) return nullptr;
     const std::string name = SystemFileName(path);
     if (name.empty()) machine().misuse.push_back("LoadLibraryExA: expected a full path in the system directory");
@@ -117,7 +113,6 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
-    const PlatformScope platform;
     Enter(__func__, loaded().count(module) ? loaded()[module] : "");
     if (!CloseHandle(module, HandleKind::Module)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -129,7 +124,6 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
     const std::string name = procName ? procName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, name)) return nullptr;
     if (module == kKernel32) {
         const Processor& p = machine().processor;
@@ -149,7 +143,6 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return 0;
     const std::optional<std::string>& directory = machine().libraries.systemDirectory;
     if (!directory) {
@@ -163,13 +156,11 @@ UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
 }
 
 HANDLE WINAPI GetCurrentProcess(void) {
-    const PlatformScope platform;
     Enter(__func__);
     return kCurrentProcess;
 }
 
 void WINAPI GetNativeSystemInfo(LPSYSTEM_INFO info) {
-    const PlatformScope platform;
     Enter(__func__);
     *info = SYSTEM_INFO{};
     switch (machine().processor.nativeMachine) {

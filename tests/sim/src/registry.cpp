@@ -34,7 +34,6 @@ using namespace sim;
 
 LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
     std::string path = subKey ? subKey : "";
-    const PlatformScope platform;
     if (auto error = Enter(__func__, path)) return static_cast<LONG>(*error);
     if (root != HKEY_LOCAL_MACHINE || options != 0 || desired != KEY_READ) {
         machine().misuse.push_back("RegOpenKeyExA called with other than HKLM, options 0, KEY_READ");
@@ -53,7 +52,6 @@ LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM desire
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                              LPDWORD dataSize) {
     const std::string name = valueName ? valueName : "";
-    const PlatformScope platform;
     if (auto error = Enter(__func__, name)) return static_cast<LONG>(*error);
     if (!IsOpen(key, HandleKind::Key) || reserved) return ERROR_INVALID_HANDLE;
     auto keyIt = machine().registry.keys.find(openKeys()[key]);
@@ -74,7 +72,6 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
 }
 
 LONG WINAPI RegCloseKey(HKEY key) {
-    const PlatformScope platform;
     Enter(__func__);
     if (!CloseHandle(key, HandleKind::Key)) return ERROR_INVALID_HANDLE;
     openKeys().erase(key);

@@ -37,7 +37,6 @@ void Fill(const Service& service, LPSERVICE_STATUS status) {
 using namespace sim;
 
 SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD desiredAccess) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return nullptr;
     if (machineName || databaseName || desiredAccess != GENERIC_EXECUTE) {
         machine().misuse.push_back("OpenSCManagerA: expected the local default database and GENERIC_EXECUTE");
@@ -51,7 +50,6 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD d
 
 SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desiredAccess) {
     const std::string name = serviceName ? serviceName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, name)) return nullptr;
     if (!IsOpen(manager, HandleKind::ServiceManager)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -75,7 +73,6 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
 
 BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
     machine().tickCount += 1;  // a round trip to the service manager takes time
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service) {
@@ -91,7 +88,6 @@ BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
 }
 
 BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* arguments) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service) {
@@ -113,7 +109,6 @@ BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* argumen
 }
 
 BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
-    const PlatformScope platform;
     if (FaultInjected(__func__, std::to_string(control))) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service || !status) {
@@ -136,7 +131,6 @@ BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS sta
 }
 
 BOOL WINAPI CloseServiceHandle(SC_HANDLE handle) {
-    const PlatformScope platform;
     Enter(__func__, IsOpen(handle, HandleKind::Service) ? "service" : "manager");
     if (IsOpen(handle, HandleKind::Service)) {
         openServices().erase(handle);

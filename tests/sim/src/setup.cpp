@@ -134,7 +134,6 @@ using namespace sim;
 
 HINF WINAPI SetupOpenInfFileA(PCSTR fileName, PCSTR infClass, DWORD infStyle, UINT* errorLine) {
     const std::string path = fileName ? fileName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, path)) return INVALID_HANDLE_VALUE;
     if (infClass || infStyle != INF_STYLE_WIN4 || errorLine) {
         machine().misuse.push_back("SetupOpenInfFileA: expected no class, INF_STYLE_WIN4, no error line");
@@ -155,14 +154,12 @@ HINF WINAPI SetupOpenInfFileA(PCSTR fileName, PCSTR infClass, DWORD infStyle, UI
 }
 
 void WINAPI SetupCloseInfFile(HINF inf) {
-    const PlatformScope platform;
     Enter(__func__);
     infs().erase(inf);
     CloseHandle(inf, HandleKind::Inf);
 }
 
 BOOL WINAPI SetupFindFirstLineA(HINF handle, PCSTR section, PCSTR key, PINFCONTEXT context) {
-    const PlatformScope platform;
     if (FaultInjected(__func__, section ? section : "")) return FALSE;
     if (key) machine().misuse.push_back("SetupFindFirstLineA: expected no key");
     if (!IsOpen(handle, HandleKind::Inf) || !section) {
@@ -184,7 +181,6 @@ BOOL WINAPI SetupFindFirstLineA(HINF handle, PCSTR section, PCSTR key, PINFCONTE
 }
 
 BOOL WINAPI SetupFindNextLine(PINFCONTEXT in, PINFCONTEXT out) {
-    const PlatformScope platform;
     if (FaultInjected(__func__)) return FALSE;
     if (!LineOf(in)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -202,7 +198,6 @@ BOOL WINAPI SetupFindNextLine(PINFCONTEXT in, PINFCONTEXT out) {
 
 BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD bufferSize,
                                  LPDWORD requiredSize) {
-    const PlatformScope platform;
     if (FaultInjected(__func__, std::to_string(index))) return FALSE;
     const InfLine* line = LineOf(context);
     if (!line) {
@@ -231,7 +226,6 @@ BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT context, DWORD index, PSTR buffer, 
 
 BOOL WINAPI SetupUninstallOEMInfA(PCSTR infFileName, DWORD flags, PVOID reserved) {
     const std::string name = infFileName ? infFileName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, name)) return FALSE;
     if (flags != SUOI_FORCEDELETE || reserved || name.find('\\') != std::string::npos) {
         machine().misuse.push_back("SetupUninstallOEMInfA: expected a bare file name and SUOI_FORCEDELETE");

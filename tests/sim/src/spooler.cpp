@@ -77,7 +77,6 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, D
     DWORD size = static_cast<DWORD>(printers.size() * sizeof(PRINTER_INFO_4A));
     for (const Printer& p : printers) size += static_cast<DWORD>(FullName(p).size() + 1 + p.server.size() + 1);
     *returned = 0;
-    const PlatformScope platform;
     if (auto error = Enter(__func__, std::to_string(bufferSize))) {
         // A platform that keeps asking for more than it asked for before.
         if (*error == ERROR_INSUFFICIENT_BUFFER) *needed = std::max(size, bufferSize) + 64;
@@ -106,7 +105,6 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, D
 
 BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA defaults) {
     const std::string name = printerName ? printerName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, name)) return FALSE;
     if (!defaults || defaults->pDatatype || defaults->pDevMode || defaults->DesiredAccess != PRINTER_ALL_ACCESS) {
         machine().misuse.push_back("OpenPrinterA: expected defaults with PRINTER_ALL_ACCESS only");
@@ -128,7 +126,6 @@ BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA
 BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LPBYTE buffer, DWORD bufferSize,
                               LPDWORD needed) {
     const std::string asked = environment ? environment : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, asked + ":" + std::to_string(bufferSize))) return FALSE;
     if (level != 2) machine().misuse.push_back("GetPrinterDriverA: expected level 2");
     Printer* p = IsOpen(printer, HandleKind::Printer) ? Find(openPrinters()[printer]) : nullptr;
@@ -164,7 +161,6 @@ BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LP
 
 BOOL WINAPI DeletePrinter(HANDLE printer) {
     const std::string name = IsOpen(printer, HandleKind::Printer) ? openPrinters()[printer] : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, name)) return FALSE;
     Printer* p = Find(name);
     if (!p) {
@@ -181,7 +177,6 @@ BOOL WINAPI DeletePrinter(HANDLE printer) {
 }
 
 BOOL WINAPI ClosePrinter(HANDLE printer) {
-    const PlatformScope platform;
     Enter(__func__);
     if (!CloseHandle(printer, HandleKind::Printer)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -195,7 +190,6 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
 // recorded in the call log.
 BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorName) {
     const std::string name = monitorName ? monitorName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, (environment ? environment + std::string(":") : "") + name)) return FALSE;
     if (serverName) machine().misuse.push_back("DeleteMonitorA: expected no server");
     if (!Erase(machine().spooler.monitors, name)) {
@@ -207,7 +201,6 @@ BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorNam
 
 BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driverName) {
     const std::string name = driverName ? driverName : "";
-    const PlatformScope platform;
     if (FaultInjected(__func__, (environment ? environment + std::string(":") : "") + name)) return FALSE;
     if (serverName) machine().misuse.push_back("DeletePrinterDriverA: expected no server");
     std::vector<std::string>& drivers = machine().spooler.DriversOf(environment);

@@ -48,18 +48,17 @@ AnsiCodePage QueryAnsiCodePage() {
     return result;
 }
 
-std::string UpperCaseAnsi(std::string_view text, const AnsiCodePage& codePage) {
-    std::string upper(text);
-    for (std::size_t at = 0; at < upper.size();) {
-        const std::size_t length = codePage.CharacterLength(upper, at);
-        if (length == 2) {
-            UpperCaseDoubleByte(&upper[at], codePage);
+void UpperCaseAnsiInPlace(char* text, std::size_t length, const AnsiCodePage& codePage) {
+    const std::string_view view(text, length);
+    for (std::size_t at = 0; at < length;) {
+        const std::size_t characterLength = codePage.CharacterLength(view, at);
+        if (characterLength == 2) {
+            UpperCaseDoubleByte(text + at, codePage);
         } else {
-            upper[at] = UpperCaseAscii(upper[at]);
+            text[at] = UpperCaseAscii(text[at]);
         }
-        at += length;
+        at += characterLength;
     }
-    return upper;
 }
 
 bool ContainsAtCharacterStart(std::string_view text, std::string_view needle, const AnsiCodePage& codePage) {

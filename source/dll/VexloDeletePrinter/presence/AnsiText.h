@@ -2,10 +2,11 @@
 // character (a lead byte and its trail byte) as one character.
 #pragma once
 
+#include "NarrowString.h"
+
 #include <windows.h>
 
 #include <array>
-#include <string>
 #include <string_view>
 
 namespace vexlo {
@@ -31,7 +32,13 @@ AnsiCodePage QueryAnsiCodePage();
 // character through the code page's locale. A character whose upper-case
 // form cannot be had as one double-byte character stays as it is, so the
 // bytes of a character never come apart.
-std::string UpperCaseAnsi(std::string_view text, const AnsiCodePage& codePage);
+void UpperCaseAnsiInPlace(char* text, std::size_t length, const AnsiCodePage& codePage);
+
+template <std::size_t Capacity>
+NarrowString<Capacity> UpperCaseAnsi(NarrowString<Capacity> text, const AnsiCodePage& codePage) {
+    UpperCaseAnsiInPlace(text.data(), text.size(), codePage);
+    return text;
+}
 
 // True when `needle` occurs in `text` starting where a character starts,
 // never on a trail byte.

@@ -3,15 +3,14 @@
 #include "presence/AnsiText.h"
 #include "presence/RegistryReader.h"
 
-#include <string>
 
 namespace vexlo {
 namespace {
 
 // The count is read through the key without the trailing backslash and the
 // entries through the key with it; the registry opens both as one key.
-constexpr const char* kCountKey = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
-constexpr const char* kEntryKey = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum\\";
+constexpr char kCountKey[] = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
+constexpr char kEntryKey[] = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum\\";
 
 }  // namespace
 
@@ -21,8 +20,10 @@ bool CheckUsbPresence() {
     if (count <= 0) return false;
     const AnsiCodePage codePage = QueryAnsiCodePage();
     for (std::int32_t i = 0; i < count; ++i) {
-        const std::string entry = ReadRegistryString(kEntryKey, std::to_string(i));
-        if (ContainsAtCharacterStart(UpperCaseAnsi(entry, codePage), kUsbHardwareId, codePage)) return true;
+        char name[12];  // "-2147483648" and its zero at the most
+        wsprintfA(name, "%d", i);
+        const RegistryText entry = UpperCaseAnsi(ReadRegistryString(kEntryKey, RegistryText(name)), codePage);
+        if (ContainsAtCharacterStart(entry, kUsbHardwareId, codePage)) return true;
     }
     return false;
 }

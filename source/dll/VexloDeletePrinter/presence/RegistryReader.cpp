@@ -4,7 +4,7 @@
 
 namespace vexlo {
 
-std::int32_t RegistryReader::ReadRegistryDword(std::string keyPath, std::string valueName) {
+std::int32_t RegistryReader::ReadRegistryDword(RegistryText keyPath, RegistryText valueName) {
     std::int32_t result = -1;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key_.put()) == ERROR_SUCCESS) {
         // Bytes that a shorter value leaves unwritten read as zero.
@@ -22,8 +22,8 @@ std::int32_t RegistryReader::ReadRegistryDword(std::string keyPath, std::string 
     return result;
 }
 
-std::string ReadRegistryString(std::string keyPath, std::string valueName) {
-    std::string result;
+RegistryText ReadRegistryString(RegistryText keyPath, RegistryText valueName) {
+    RegistryText result;
     unique_hkey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return result;
@@ -36,7 +36,7 @@ std::string ReadRegistryString(std::string keyPath, std::string valueName) {
         // The data need not hold a zero byte: the text ends at the last byte
         // the platform wrote, never beyond it.
         const DWORD written = size < sizeof data ? size : static_cast<DWORD>(sizeof data);
-        result.assign(data, strnlen(data, written));
+        result.Assign(std::string_view(data, strnlen(data, written)));
     }
     return result;
 }

@@ -2,20 +2,23 @@
 // fixed fallback, so that their callers never handle an error code.
 #pragma once
 
+#include "NarrowString.h"
 #include "UniqueHandle.h"
 
 #include <cstdint>
-#include <string>
 
 namespace vexlo {
 
 inline constexpr DWORD kRegistryStringCapacity = 260;
+// Key paths, value names and values read: room for 260 bytes of data that
+// hold no zero byte, and the zero that ends them.
+using RegistryText = NarrowString<kRegistryStringCapacity + 1>;
 
 class RegistryReader {
 public:
     // The value's first four bytes as a little-endian integer, or -1 when the
     // key or value cannot be read or the value is larger than four bytes.
-    std::int32_t ReadRegistryDword(std::string keyPath, std::string valueName);
+    std::int32_t ReadRegistryDword(RegistryText keyPath, RegistryText valueName);
 
 private:
     unique_hkey key_;
@@ -23,6 +26,6 @@ private:
 
 // The value's text up to its first zero byte, or "" when the key or value
 // cannot be read or the value is larger than 260 bytes.
-std::string ReadRegistryString(std::string keyPath, std::string valueName);
+RegistryText ReadRegistryString(RegistryText keyPath, RegistryText valueName);
 
 }  // namespace vexlo

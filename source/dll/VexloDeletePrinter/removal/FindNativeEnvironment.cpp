@@ -56,9 +56,9 @@ USHORT NativeMachine() {
 
 }  // namespace
 
-std::string FindNativeEnvironment() {
+EnvironmentName FindNativeEnvironment() {
     const char* environment = EnvironmentOf(NativeMachine());
-    return environment ? environment : "";
+    return environment ? EnvironmentName(environment) : EnvironmentName();
 }
 
 }  // namespace vexlo

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include "NarrowString.h"
 
 namespace vexlo {
 
@@ -9,6 +9,7 @@ namespace vexlo {
 // or empty when it does not, or when that cannot be told. The spooler
 // resolves "no environment" to the caller's, "Windows NT x86", while a 64-bit
 // machine installs a printer's drivers for its own.
-std::string FindNativeEnvironment();
+using EnvironmentName = NarrowString<16>;
+EnvironmentName FindNativeEnvironment();
 
 }  // namespace vexlo

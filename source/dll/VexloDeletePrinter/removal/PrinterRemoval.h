@@ -2,13 +2,16 @@
 // operation tries, ignores refusals and reports nothing.
 #pragma once
 
+#include "NarrowString.h"
 #include "SystemLibrary.h"
 
 namespace vexlo {
 
-inline constexpr const char* kModelName = "Vexlo-420";
-inline constexpr const char* kMonitorName = "VexloLM";
+inline constexpr char kModelName[] = "Vexlo-420";
+inline constexpr char kMonitorName[] = "VexloLM";
 inline constexpr const char* kDriverNames[] = {"Vexlo-420 LABEL", "Vexlo-420G LABEL"};
+// Room for either driver name.
+using DriverName = NarrowString<32>;
 
 // Each does nothing when the spooler's library could not be loaded.
 

@@ -34,7 +34,7 @@ void PurgeIfBrandPackage(const SetupApi& setupApi, const char* path, const char*
 
 }  // namespace
 
-void PurgeDriverPackages(const SetupApi& setupApi, std::string folder) {
+void PurgeDriverPackages(const SetupApi& setupApi, FolderPath folder) {
     if (!setupApi || folder.size() + sizeof kPatternTail > kPathCapacity) return;
     char pattern[kPathCapacity];
     wsprintfA(pattern, "%s%s", folder.c_str(), kPatternTail);

@@ -2,8 +2,6 @@
 
 #include "removal/NativeEnvironment.h"
 
-#include <string>
-
 namespace vexlo {
 namespace {
 
@@ -11,7 +9,7 @@ namespace {
 // order; the second whatever the first gave.
 void DeleteLabelDrivers(const Winspool& winspool, LPSTR environment) {
     for (const char* driver : kDriverNames) {
-        std::string name = driver;  // the platform takes a non-const string
+        DriverName name(driver);  // the platform takes a non-const string
         winspool.DeletePrinterDriverA(nullptr, environment, name.data());
     }
 }
@@ -23,7 +21,7 @@ void RemoveLabelDrivers(const Winspool& winspool) {
     DeleteLabelDrivers(winspool, nullptr);
     // Under WOW64 "no environment" is the 32-bit one, while a 64-bit machine
     // installs the drivers for its own.
-    std::string native = FindNativeEnvironment();
+    EnvironmentName native = FindNativeEnvironment();
     if (!native.empty()) DeleteLabelDrivers(winspool, native.data());
 }
 

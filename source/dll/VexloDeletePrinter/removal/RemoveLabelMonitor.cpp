@@ -2,18 +2,16 @@
 
 #include "removal/NativeEnvironment.h"
 
-#include <string>
-
 namespace vexlo {
 
 void RemoveLabelMonitor(const Winspool& winspool) {
     if (!winspool) return;
-    std::string name = kMonitorName;  // the platform takes a non-const string
+    NarrowString<sizeof kMonitorName> name = kMonitorName;  // the platform takes a non-const string
     // A refusal is left for the repeat after the spooler restart.
     winspool.DeleteMonitorA(nullptr, nullptr, name.data());
     // Under WOW64 "no environment" is the 32-bit one, while the monitor was
     // installed for the machine's own.
-    std::string native = FindNativeEnvironment();
+    EnvironmentName native = FindNativeEnvironment();
     if (!native.empty()) winspool.DeleteMonitorA(nullptr, native.data(), name.data());
 }
 

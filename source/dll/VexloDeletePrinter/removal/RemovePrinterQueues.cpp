@@ -4,9 +4,6 @@
 #include "removal/NativeEnvironment.h"
 
 #include <cstring>
-#include <memory>
-#include <new>
-#include <string>
 
 namespace vexlo {
 namespace {
@@ -53,17 +50,19 @@ PrinterList EnumeratePrinters(const Winspool& winspool) {
 // The printer's level-2 driver information for `environment` (nullptr: the
 // process's own), in a zero-filled buffer of the size the platform asks for;
 // empty when it cannot be had.
-std::unique_ptr<BYTE[]> FetchDriverInfo(const Winspool& winspool, HANDLE printer, LPSTR environment) {
+unique_heap_block FetchDriverInfo(const Winspool& winspool, HANDLE printer, LPSTR environment) {
     DWORD needed = 0;
     winspool.GetPrinterDriverA(printer, environment, 2, nullptr, 0, &needed);
-    if (needed < sizeof(DRIVER_INFO_2A)) return nullptr;
-    std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[needed]());
-    if (!info || !winspool.GetPrinterDriverA(printer, environment, 2, info.get(), needed, &needed)) return nullptr;
+    if (needed < sizeof(DRIVER_INFO_2A)) return {};
+    unique_heap_block info(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
+    if (!info || !winspool.GetPrinterDriverA(printer, environment, 2, static_cast<BYTE*>(info.get()), needed, &needed)) {
+        return {};
+    }
     return info;
 }
 
-bool UsesModelDriver(const Winspool& winspool, HANDLE printer, std::string& nativeEnvironment) {
-    std::unique_ptr<BYTE[]> info = FetchDriverInfo(winspool, printer, nullptr);
+bool UsesModelDriver(const Winspool& winspool, HANDLE printer, EnvironmentName& nativeEnvironment) {
+    unique_heap_block info = FetchDriverInfo(winspool, printer, nullptr);
     // Under WOW64 "no environment" is the 32-bit one, and a queue's driver
     // may be installed for the machine's own environment only.
     if (!info && !nativeEnvironment.empty()) info = FetchDriverInfo(winspool, printer, nativeEnvironment.data());
@@ -77,7 +76,7 @@ bool UsesModelDriver(const Winspool& winspool, HANDLE printer, std::string& nati
 void RemovePrinterQueues(const Winspool& winspool) {
     if (!winspool) return;
     const PrinterList printers = EnumeratePrinters(winspool);
-    std::string nativeEnvironment = FindNativeEnvironment();
+    EnvironmentName nativeEnvironment = FindNativeEnvironment();
     for (DWORD i = 0; i < printers.count; ++i) {
         LPSTR name = printers.entries()[i].pPrinterName;
         if (!name) continue;

@@ -42,7 +42,7 @@ bool RunRemovalSequence() {
     // Only the spooler procedures end the sequence early: with no INF
     // folder to scan, or no setup library, it has still run to its end.
     char folder[MAX_PATH];
-    if (BuildInfFolder(folder)) PurgeDriverPackages(SetupApi(), folder);
+    if (BuildInfFolder(folder)) PurgeDriverPackages(SetupApi(), FolderPath(folder));
     return true;
 }
 
