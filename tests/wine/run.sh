@@ -19,6 +19,7 @@ run "presence, code page 1252" wine presence_wine.exe
 run "presence, code page 932" LC_ALL=ja_JP.UTF-8 wine presence_wine.exe
 run "removal and spooler control" wine removal_wine.exe
 run "DeleteALL end to end" wine deleteall_wine.exe
+run "heap blocks left by a call, each call failed once" wine heap_balance_wine.exe
 run "IsConnected under load" wine load_wine.exe
 
 run "public header from C, import library" wine header_check.exe
