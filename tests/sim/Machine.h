@@ -88,11 +88,29 @@ struct Service {
     int stops = 0;
 };
 
+// One answer of a scripted service manager: whether the call succeeds (a
+// failure sets `error`, or with 0 the platform's usual error for the call),
+// and the status a query reports or a stop request writes back.
+struct Answer {
+    bool ok = true;
+    DWORD error = 0;
+    DWORD state = SERVICE_STOPPED;
+    DWORD waitHint = 0;
+};
+
 struct Services {
     bool managerAccessDenied = false;
     bool serviceAccessDenied = false;
     std::map<std::string, Service, NoCase> services;
     Service& spooler() { return services["Spooler"]; }
+    // When not empty, every OpenSCManagerA, OpenServiceA, QueryServiceStatus,
+    // ControlService and StartServiceA takes its answer from here, in order,
+    // in place of the services above; a script that runs out repeats its
+    // last answer. `answered` counts the answers taken, repeats included.
+    std::vector<Answer> script;
+    std::size_t answered = 0;
+    // The simulated time a query's round trip to the manager takes.
+    DWORD queryMs = 1;
 };
 
 // ---- print spooler --------------------------------------------------------

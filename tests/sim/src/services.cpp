@@ -1,5 +1,6 @@
 // Service Control Manager: services whose status follows a script after each
-// start or stop request, so that pending states and hints can be played.
+// start or stop request, so that pending states and hints can be played; or
+// a scripted manager that takes every answer from a list.
 #include "Machine.h"
 
 namespace sim {
@@ -24,11 +25,26 @@ void Play(Service& service, const std::vector<ServiceStatus>& sequence) {
     }
 }
 
-void Fill(const Service& service, LPSERVICE_STATUS status) {
+// The next answer of a scripted service manager, or nullptr when there is no
+// script. A failing answer has already set its error.
+const Answer* Scripted(const char* function) {
+    Services& s = machine().services;
+    if (s.script.empty()) return nullptr;
+    const Answer& answer = s.script[s.answered < s.script.size() ? s.answered : s.script.size() - 1];
+    ++s.answered;
+    if (!answer.ok) SetLastError(answer.error ? answer.error : DefaultError(function));
+    return &answer;
+}
+
+void Fill(DWORD state, DWORD waitHint, LPSERVICE_STATUS status) {
     *status = SERVICE_STATUS{};
     status->dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-    status->dwCurrentState = service.status.state;
-    status->dwWaitHint = service.status.waitHint;
+    status->dwCurrentState = state;
+    status->dwWaitHint = waitHint;
+}
+
+void Fill(const Service& service, LPSERVICE_STATUS status) {
+    Fill(service.status.state, service.status.waitHint, status);
 }
 
 }  // namespace
@@ -41,7 +57,8 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD d
     if (machineName || databaseName || desiredAccess != GENERIC_EXECUTE) {
         machine().misuse.push_back("OpenSCManagerA: expected the local default database and GENERIC_EXECUTE");
     }
-    if (machine().services.managerAccessDenied) {
+    if (const Answer* answer = Scripted(__func__); answer && !answer->ok) return nullptr;
+    if (machine().services.script.empty() && machine().services.managerAccessDenied) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
@@ -58,6 +75,12 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
     if (desiredAccess != (SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP)) {
         machine().misuse.push_back("OpenServiceA: expected access 0x34");
     }
+    if (const Answer* answer = Scripted(__func__)) {
+        if (!answer->ok) return nullptr;
+        SC_HANDLE handle = static_cast<SC_HANDLE>(OpenHandle(HandleKind::Service));
+        openServices()[handle] = name;
+        return handle;
+    }
     if (!machine().services.services.count(name)) {
         SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
         return nullptr;
@@ -72,12 +95,17 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
 }
 
 BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
-    machine().tickCount += 1;  // a round trip to the service manager takes time
+    machine().tickCount += machine().services.queryMs;  // a round trip to the service manager takes time
     if (FaultInjected(__func__)) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
+    }
+    if (const Answer* answer = Scripted(__func__)) {
+        if (!answer->ok) return FALSE;
+        Fill(answer->state, answer->waitHint, status);
+        return TRUE;
     }
     if (!service->script.empty()) {
         service->status = service->script.front();
@@ -95,6 +123,7 @@ BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* argumen
         return FALSE;
     }
     if (argumentCount || arguments) machine().misuse.push_back("StartServiceA: expected no arguments");
+    if (const Answer* answer = Scripted(__func__)) return answer->ok;
     if (service->disabled) {
         SetLastError(ERROR_SERVICE_DISABLED);
         return FALSE;
@@ -116,6 +145,11 @@ BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS sta
         return FALSE;
     }
     if (control != SERVICE_CONTROL_STOP) machine().misuse.push_back("ControlService: expected SERVICE_CONTROL_STOP");
+    if (const Answer* answer = Scripted(__func__)) {
+        if (!answer->ok) return FALSE;
+        Fill(answer->state, answer->waitHint, status);
+        return TRUE;
+    }
     if (service->status.state == SERVICE_STOPPED) {
         SetLastError(ERROR_SERVICE_NOT_ACTIVE);
         return FALSE;
