@@ -199,6 +199,10 @@ bool IsOpen(void* handle, HandleKind kind);
 bool CloseHandle(void* handle, HandleKind kind);
 std::string Leaks();  // "" when nothing is open, else what is
 
+// How GetWindowsDirectoryA and GetSystemDirectoryA answer: the directory,
+// or the size it needs, or 0 when there is none.
+UINT AnswerDirectory(const char* function, const std::optional<std::string>& directory, LPSTR buffer, UINT size);
+
 // The default way each platform function fails.
 DWORD DefaultError(const std::string& function);
 

@@ -95,8 +95,13 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD, LPVOID memory) {
 }
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
-    if (FaultInjected(__func__)) return 0;
-    const std::optional<std::string>& directory = machine().files.windowsDirectory;
+    return AnswerDirectory(__func__, machine().files.windowsDirectory, buffer, size);
+}
+
+namespace sim {
+
+UINT AnswerDirectory(const char* function, const std::optional<std::string>& directory, LPSTR buffer, UINT size) {
+    if (FaultInjected(function)) return 0;
     if (!directory) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
@@ -106,3 +111,5 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     std::memcpy(buffer, directory->c_str(), length + 1);
     return length;
 }
+
+}  // namespace sim

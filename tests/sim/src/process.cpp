@@ -143,16 +143,7 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
-    if (FaultInjected(__func__)) return 0;
-    const std::optional<std::string>& directory = machine().libraries.systemDirectory;
-    if (!directory) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return 0;
-    }
-    const UINT length = static_cast<UINT>(directory->size());
-    if (size <= length) return length + 1;
-    std::memcpy(buffer, directory->c_str(), length + 1);
-    return length;
+    return AnswerDirectory(__func__, machine().libraries.systemDirectory, buffer, size);
 }
 
 HANDLE WINAPI GetCurrentProcess(void) {
