@@ -3,14 +3,15 @@ add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
-# Imports only system DLLs, and loads on Windows XP and later.
 # A hardened image: stack protection (the DLL brings its own canary, see
 # StackGuard.cpp; the test programs take libssp's), address space layout
 # randomisation with the relocations it needs, and no executable data.
 add_compile_options(-fstack-protector-strong)
-target_compile_options(VexloCore PUBLIC -fstack-protector-strong)
-add_link_options(-fstack-protector-strong -static -Wl,--dynamicbase,--nxcompat)
-add_link_options(-static-libgcc -static-libstdc++ -Wl,--major-os-version,5 -Wl,--minor-os-version,1
+target_compile_options(VexloCore PUBLIC -fstack-protector-strong)  # made before this file ran
+# Imports only system DLLs (the runtime linked in), and loads on Windows XP
+# and later.
+add_link_options(-fstack-protector-strong -static -Wl,--dynamicbase,--nxcompat -Wl,--major-os-version,5
+                 -Wl,--minor-os-version,1
                  -Wl,--subsystem,$<IF:$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>,console,windows>:5.01)
 
 # winspool.drv and setupapi.dll are not imported: the library loads them by

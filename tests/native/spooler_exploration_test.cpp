@@ -301,15 +301,27 @@ struct Played {
     std::string lastConsumer; // the call that read the script's last answer
 };
 
-Strings consumers_;  // of the last Compare: the call that read each answer
-
 // The rules, and the service calls against the reference's.
 void Compare(const Observed& o, const Reference& reference, std::ostringstream& errors, int procedures) {
-    consumers_ = o.consumers;
     CheckRules(o, errors, procedures);
     if (o.trace != reference.trace) {
         errors << "service calls:\n" << Join(o.trace) << "the reference's:\n" << Join(reference.trace);
     }
+}
+
+// What DeleteALL must have done after the procedures' outcomes.
+void CheckSequence(BOOLEAN got, SpoolerOutcome prepared, bool restarted, std::ostringstream& errors) {
+    const BOOLEAN expected = restarted ? 1 : 0;
+    if (got != expected) errors << "DeleteALL gave " << int(got) << ", expected " << int(expected) << "\n";
+    const bool prepareFailed = prepared == SpoolerOutcome::Failed;
+    const int monitorDeletions = prepareFailed ? 0 : (prepared == SpoolerOutcome::Started ? 1 : 0) + 1 + (restarted ? 1 : 0);
+    if (sim::CallCount("DeleteMonitorA") != monitorDeletions) {
+        errors << sim::CallCount("DeleteMonitorA") << " monitor deletions, expected " << monitorDeletions << "\n";
+    }
+    if (sim::CallCount("EnumPrintersA") > 0 && prepareFailed) errors << "queues examined after PrepareSpooler failed\n";
+    if (sim::machine().spooler.HasPrinter("Vexlo Label") != prepareFailed) errors << "the queue's fate does not follow PrepareSpooler\n";
+    if (sim::CallCount("DeletePrinterDriverA") != (prepareFailed ? 0 : restarted ? 4 : 2)) errors << "the driver deletions do not follow RestartSpooler\n";
+    if (sim::CallCount("FindFirstFileA") != (restarted ? 1 : 0)) errors << "the package purge does not follow RestartSpooler\n";
 }
 
 Played Play(Target target, const Script& script) {
@@ -323,40 +335,27 @@ Played Play(Target target, const Script& script) {
     Reference reference(script);
     if (target == Target::Prepare) {
         const SpoolerOutcome got = vexlo::PrepareSpooler(), expected = reference.Prepare();
-        const Observed o = Observe(script);
         if (got != expected) errors << "PrepareSpooler gave " << SpoolerOutcomeName(got) << ", the reference " << SpoolerOutcomeName(expected) << "\n";
-        if (got != Rule(o)) errors << "PrepareSpooler gave " << SpoolerOutcomeName(got) << ", the rules say " << SpoolerOutcomeName(Rule(o)) << "\n";
-        Compare(o, reference, errors, 1);
+        const SpoolerOutcome rule = Rule(Observe(script));
+        if (got != rule) errors << "PrepareSpooler gave " << SpoolerOutcomeName(got) << ", the rules say " << SpoolerOutcomeName(rule) << "\n";
     } else if (target == Target::Restart) {
         const bool got = vexlo::RestartSpooler(), expected = reference.Restart();
-        const Observed o = Observe(script);
         if (got != expected) errors << "RestartSpooler gave " << got << ", the reference " << expected << "\n";
-        if (got != (Rule(o) != SpoolerOutcome::Failed)) errors << "RestartSpooler gave " << got << " against the rules\n";
-        Compare(o, reference, errors, 1);
+        if (got != (Rule(Observe(script)) != SpoolerOutcome::Failed)) errors << "RestartSpooler gave " << got << " against the rules\n";
     } else {
         const BOOLEAN got = DeleteALL();
         const SpoolerOutcome prepared = reference.Prepare();
-        const bool restarted = prepared != SpoolerOutcome::Failed && reference.Restart();
-        const BOOLEAN expected = restarted ? 1 : 0;
-        if (got != expected) errors << "DeleteALL gave " << int(got) << ", expected " << int(expected) << "\n";
-        const bool prepareFailed = prepared == SpoolerOutcome::Failed;
-        const int monitorDeletions = prepareFailed ? 0 : (prepared == SpoolerOutcome::Started ? 1 : 0) + 1 + (restarted ? 1 : 0);
-        if (sim::CallCount("DeleteMonitorA") != monitorDeletions) {
-            errors << sim::CallCount("DeleteMonitorA") << " monitor deletions, expected " << monitorDeletions << "\n";
-        }
-        if (sim::CallCount("EnumPrintersA") > 0 && prepareFailed) errors << "queues examined after PrepareSpooler failed\n";
-        if (sim::machine().spooler.HasPrinter("Vexlo Label") != prepareFailed) errors << "the queue's fate does not follow PrepareSpooler\n";
-        if (sim::CallCount("DeletePrinterDriverA") != (prepareFailed ? 0 : restarted ? 4 : 2)) errors << "the driver deletions do not follow RestartSpooler\n";
-        if (sim::CallCount("FindFirstFileA") != (restarted ? 1 : 0)) errors << "the package purge does not follow RestartSpooler\n";
-        Compare(Observe(script), reference, errors, 2);
+        CheckSequence(got, prepared, prepared != SpoolerOutcome::Failed && reference.Restart(), errors);
     }
+    const Observed o = Observe(script);
+    Compare(o, reference, errors, target == Target::Sequence ? 2 : 1);
     const std::string leaks = sim::Leaks();
     if (!leaks.empty()) errors << "left behind: " << leaks << "\n";
 
     Played p;
     p.errors = errors.str();
     p.wantedMore = sim::machine().services.answered > script.answers.size();
-    if (script.answers.size() <= consumers_.size()) p.lastConsumer = consumers_[script.answers.size() - 1];
+    if (script.answers.size() <= o.consumers.size()) p.lastConsumer = o.consumers[script.answers.size() - 1];
     return p;
 }
 

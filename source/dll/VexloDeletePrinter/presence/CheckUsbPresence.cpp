@@ -3,7 +3,6 @@
 #include "presence/AnsiText.h"
 #include "presence/RegistryReader.h"
 
-
 namespace vexlo {
 namespace {
 
