@@ -3,6 +3,16 @@ add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+enable_language(RC)
+# Reproducible: two builds of one commit, wherever their sources and build
+# folders lie and whenever they run, give the same bytes. No link time stamp,
+# and the debug information names sources relative to the project.
+# (The last map that matches wins, so a build folder inside the sources is
+# "build" too.)
+set(REPRODUCIBLE -g -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_compile_options(${REPRODUCIBLE})
+target_compile_options(VexloCore PRIVATE ${REPRODUCIBLE})  # made before this file ran
+add_link_options(-Wl,--no-insert-timestamp)
 # A hardened image: stack protection (the DLL brings its own canary, see
 # StackGuard.cpp; the test programs take libssp's), address space layout
 # randomisation with the relocations it needs, and no executable data.
@@ -27,13 +37,29 @@ target_link_libraries(VexloDeletePrinter PRIVATE VexloCore)
 target_compile_options(VexloDeletePrinter PRIVATE ${NO_EXCEPTIONS})
 # Exported undecorated; the import library, made by dlltool from the same
 # .def, keeps the stdcall decoration (_IsConnected@0) that callers link with.
+# Its members and symbols are named after the temporary prefix and the file
+# name, not the build path.
 target_link_options(VexloDeletePrinter PRIVATE -Wl,--kill-at)
+# Shipped stripped; the debug information goes to VexloDeletePrinter.dll.debug
+# beside it, found again through the DLL's .gnu_debuglink (file name and CRC)
+# by gdb and addr2line. objcopy stamps the images it writes with the time
+# unless SOURCE_DATE_EPOCH says otherwise; 0, as the linker leaves it.
 add_custom_command(TARGET VexloDeletePrinter POST_BUILD
-    COMMAND i686-w64-mingw32-dlltool --kill-at -d ${DLL_DIR}/VexloDeletePrinter.def -D VexloDeletePrinter.dll
-            -l $<TARGET_LINKER_FILE:VexloDeletePrinter>
+    COMMAND i686-w64-mingw32-dlltool --kill-at -t VexloDeletePrinter_lib -d ${DLL_DIR}/VexloDeletePrinter.def -D VexloDeletePrinter.dll
+            -l $<TARGET_LINKER_FILE_NAME:VexloDeletePrinter>
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --only-keep-debug $<TARGET_FILE:VexloDeletePrinter>
+            $<TARGET_FILE:VexloDeletePrinter>.debug
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --strip-all --add-gnu-debuglink=$<TARGET_FILE:VexloDeletePrinter>.debug
+            $<TARGET_FILE:VexloDeletePrinter>
+    WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:VexloDeletePrinter>
     VERBATIM)
+add_version_resource(VexloDeletePrinter VexloDeletePrinter.dll
+                     "Vexlo-420 printer presence check and software removal" VFT_DLL)
 
 add_executable(VexloHost host/VexloHost.cpp)
+add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from the command line" VFT_APP)
+target_link_libraries(VexloHost PRIVATE version)
+target_link_options(VexloHost PRIVATE -s)
 
 add_subdirectory(tests/wine)
 add_subdirectory(bench)

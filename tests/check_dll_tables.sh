@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Reads the DLL's headers and tables: a PE32 image for Windows 5.01, the
-# exports by their names at their ordinals, imports of system DLLs only, and
-# the hardening of the image.
+# exports by their names at their ordinals, imports of system DLLs only, the
+# hardening of the image, and a shipped form: stripped, with a version
+# resource, no time stamp, and its symbols in the debug file beside it.
 set -euo pipefail
 dll=${1:?usage: check_dll_tables.sh VexloDeletePrinter.dll}
+debug=$dll.debug
 dump=$(i686-w64-mingw32-objdump -p "$dll")
 failures=0
 expect() {  # expect <what> <pattern>
@@ -54,7 +56,9 @@ expect_in "relocation section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.r
 writable_code=$(awk '/^[[:space:]]*[0-9]+ /{name=$2; next} /CODE/ && !/READONLY/{print name}' <<<"$sections")
 if [ -z "$writable_code" ]; then echo "ok: no section both writable and executable"; else
     echo "FAILED: writable and executable: $writable_code"; failures=$((failures + 1)); fi
-protected=$(i686-w64-mingw32-objdump -d "$dll" | grep -c 'call.*<___stack_chk_fail>' || true)
+symbols=$(i686-w64-mingw32-nm "$debug")
+canary_check=$(awk '$3=="___stack_chk_fail"{print $1}' <<<"$symbols")
+protected=$(i686-w64-mingw32-objdump -d "$dll" | grep -c "call[[:space:]]*0x${canary_check:-none}\$" || true)
 if [ "$protected" -gt 0 ]; then echo "ok: stack protection ($protected checks)"; else
     echo "FAILED: no function checks the stack canary"; failures=$((failures + 1)); fi
 
@@ -62,7 +66,6 @@ if [ "$protected" -gt 0 ]; then echo "ok: stack protection ($protected checks)";
 # every MinGW DLL (the frame registration, as in a plain C DLL); no other
 # constructor and no destructor may be linked in. The lists run from their
 # -1 to their 0.
-symbols=$(i686-w64-mingw32-nm "$dll")
 list_entries() {  # list_entries <symbol>: the number of functions in the list
     local at words count=0
     at=$(awk -v s="$1" '$3==s{print $1}' <<<"$symbols" | head -n1)
@@ -88,13 +91,24 @@ machinery=$(grep -E ' (___cxa_throw|___cxa_begin_catch|__Unwind_Resume|___gxx_pe
 if [ -z "$machinery" ]; then echo "ok: no exception machinery linked in"; else
     echo "FAILED: exception machinery linked in: $(awk '{print $3}' <<<"$machinery" | tr '\n' ' ')"; failures=$((failures + 1)); fi
 
-# Small: stripped, at most 64 KiB.
-stripped=$(mktemp)
-i686-w64-mingw32-strip -o "$stripped" "$dll"
-size=$(stat -c %s "$stripped")
-rm -f "$stripped"
-if [ "$size" -le 65536 ]; then echo "ok: stripped size $size bytes"; else
-    echo "FAILED: stripped size $size bytes, expected at most 65536"; failures=$((failures + 1)); fi
+# Shipped stripped, and small: at most 64 KiB. The debug information is in
+# the file the .gnu_debuglink names, with its CRC.
+if [ -z "$(i686-w64-mingw32-nm "$dll" 2>/dev/null)" ] && ! grep -q '\.debug_' <<<"$sections"; then
+    echo "ok: no symbols and no debug sections"; else echo "FAILED: symbols or debug sections left in"; failures=$((failures + 1)); fi
+link=$(i686-w64-mingw32-objcopy --dump-section .gnu_debuglink=/dev/stdout "$dll" 2>/dev/null | tr -d '\0' | head -c 64 || true)
+if [[ "$link" == "$(basename "$debug")"* ]]; then echo "ok: .gnu_debuglink names $(basename "$debug")"; else
+    echo "FAILED: .gnu_debuglink: expected $(basename "$debug"), got '${link}'"; failures=$((failures + 1)); fi
+size=$(stat -c %s "$dll")
+if [ "$size" -le 65536 ]; then echo "ok: size $size bytes"; else
+    echo "FAILED: size $size bytes, expected at most 65536"; failures=$((failures + 1)); fi
+
+# A release artifact: a version resource, and no link time stamp, so that two
+# builds of one commit are the same bytes.
+expect_in "resource section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.rsrc[[:space:]]'
+pe_header=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
+stamp=$(od -An -tu4 -j$((pe_header + 8)) -N4 "$dll" | tr -d ' ')
+if [ "$stamp" = 0 ]; then echo "ok: no time stamp"; else
+    echo "FAILED: time stamp $stamp in the file header, expected 0"; failures=$((failures + 1)); fi
 
 [ "$failures" -eq 0 ] && echo "DLL tables: all checks passed" || echo "DLL tables: $failures failure(s)"
 exit "$failures"

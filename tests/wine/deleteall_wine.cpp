@@ -52,9 +52,9 @@ void ExpectLeft(Left left, const char* what) {
 
 void ExpectDeleteAll(VexloExport deleteAll, BOOLEAN expected, const char* what) {
     const DWORD start = GetTickCount();
-    const BOOLEAN got = deleteAll();
-    ok(got == expected, "%s: DeleteALL expected %u, got %u\n", what, expected, got);
-    trace("%s: DeleteALL returned %u after %lu ms\n", what, got, GetTickCount() - start);
+    const DWORD got = deleteAll();
+    ok(got == expected, "%s: DeleteALL expected %u, got %lu\n", what, expected, got);
+    trace("%s: DeleteALL returned %lu after %lu ms\n", what, got, GetTickCount() - start);
 }
 
 }  // namespace

@@ -136,9 +136,9 @@ int main() {
 
     ok(isConnected() == 1, "IsConnected: expected 1 for the device list the 64-bit side wrote\n");
     const DWORD start = GetTickCount();
-    const BOOLEAN answer = deleteAll();
-    ok(answer == 1, "DeleteALL: expected 1, got %u\n", answer);
-    trace("DeleteALL returned %u after %lu ms\n", answer, GetTickCount() - start);
+    const DWORD answer = deleteAll();
+    ok(answer == 1, "DeleteALL: expected 1, got %lu\n", answer);
+    trace("DeleteALL returned %lu after %lu ms\n", answer, GetTickCount() - start);
     ExpectLeft(false, "after DeleteALL");
     ok(machine::SpoolerState() == SERVICE_RUNNING, "after DeleteALL: spooler in state %lu, expected running\n",
        machine::SpoolerState());

@@ -306,9 +306,9 @@ void WriteDeviceList() {
 void Sweep(const char* what, VexloExport function, void (*setUp)()) {
     setUp();
     run = Run();
-    const BOOLEAN clean = function();
+    const DWORD clean = function();
     const int calls = run.calls, allocations = run.allocated;
-    ok(clean == 1, "%s, clean run: expected 1, got %u\n", what, clean);
+    ok(clean == 1, "%s, clean run: expected 1, got %lu\n", what, clean);
     ok(run.live.empty(), "%s, clean run: %u blocks left\n", what, static_cast<unsigned>(run.live.size()));
     int failures = 0, allocated = 0, unbalanced = 0;
     for (int k = 1; k <= calls; ++k) {

@@ -54,7 +54,7 @@ DWORD WINAPI Writer(LPVOID) {
 }
 
 DWORD WINAPI Reader(LPVOID) {
-    const BOOLEAN expected = matchingList ? 1 : 0;
+    const DWORD expected = matchingList ? 1 : 0;
     for (int i = 0; i < kCallsPerThread / 2; ++i) {
         if (isConnected() != expected) InterlockedIncrement(&wrongAnswers);
     }

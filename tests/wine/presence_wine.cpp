@@ -68,9 +68,9 @@ void TestIsConnected(VexloExport isConnected, UINT codePage) {
     };
     for (const PresenceCase& c : cases) {
         WriteDeviceList(c.hasCount ? &c.count : NULL, c.entries);
-        const BOOLEAN expected = codePage == 932 ? c.expected932 : c.expected1252;
-        const BOOLEAN got = isConnected();
-        ok(got == expected, "%s (code page %u): expected %u, got %u\n", c.what, codePage, expected, got);
+        const DWORD expected = codePage == 932 ? c.expected932 : c.expected1252;
+        const DWORD got = isConnected();
+        ok(got == expected, "%s (code page %u): expected %lu, got %lu\n", c.what, codePage, expected, got);
     }
 
     DeleteKey(kEnum);

@@ -47,8 +47,10 @@ inline int done(const char* name) {
 #define ok(condition, ...) winetest::okAt(!!(condition), __FILE__, __LINE__, __VA_ARGS__)
 #define trace(...) (std::printf(__VA_ARGS__), std::fflush(stdout))
 
-// The DLL under test, loaded from the test program's own folder.
-typedef BOOLEAN(WINAPI* VexloExport)(void);
+// The DLL under test, loaded from the test program's own folder. Its answer
+// is read as installers' plug-ins read it, as the whole of EAX, so that every
+// comparison with 0 or 1 also checks the register's upper bytes.
+typedef DWORD(WINAPI* VexloExport)(void);
 
 inline HMODULE LoadVexlo() {
     HMODULE module = LoadLibraryA("VexloDeletePrinter.dll");

@@ -1,0 +1,17 @@
+; A small program that removes the Vexlo-420 label printer's software: what
+; an uninstaller does with VexloDeletePrinter.dll. Build it with
+;     makensis -DVEXLO_DLL=path\to\VexloDeletePrinter.dll RemoveVexloPrinter.nsi
+; and run it as an administrator; /S runs it silently. Exit code 0 when the
+; software was removed, 2 when the print spooler could not be controlled.
+
+Unicode true
+Name "Vexlo-420 printer software removal"
+OutFile "RemoveVexloPrinter.exe"
+RequestExecutionLevel admin
+ShowInstDetails show
+
+!include "${__FILEDIR__}/VexloPrinter.nsh"
+
+Section "Remove"
+    !insertmacro VexloRemovePrinterSoftware
+SectionEnd

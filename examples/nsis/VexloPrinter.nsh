@@ -1,0 +1,63 @@
+; Removes the Vexlo-420 label printer's software with VexloDeletePrinter.dll.
+;
+; Copy this file beside your script, !include it, and insert the macro in the
+; section (or uninstaller section) that removes your product:
+;
+;     !define VEXLO_DLL "path\to\VexloDeletePrinter.dll"   ; where makensis finds it
+;     !include "VexloPrinter.nsh"
+;     Section "Uninstall"
+;         !insertmacro VexloRemovePrinterSoftware
+;     SectionEnd
+;
+; The macro extracts the DLL to $PLUGINSDIR, asks IsConnected and, when the
+; printer is attached, asks the user to unplug it (not in silent mode); then it
+; calls DeleteALL, which stops and starts the print spooler twice and blocks
+; for tens of seconds. It needs an elevated administrator
+; (RequestExecutionLevel admin). Its lines go to the details log; when
+; DeleteALL answers 0 (the spooler could not be controlled) it says so there
+; and sets the exit code to 2. Define VEXLO_LOG_FILE as a path to also append
+; the lines to that file, which helps with silent runs.
+;
+; Both exports return 1 or 0 in the whole of EAX, so the System plug-in's
+; "i" return type reads them as they are.
+
+!include "LogicLib.nsh"
+
+!ifndef VEXLO_DLL
+    !define VEXLO_DLL "VexloDeletePrinter.dll"
+!endif
+
+!macro VexloLog text
+    DetailPrint "${text}"
+    !ifdef VEXLO_LOG_FILE
+        Push $R9
+        FileOpen $R9 "${VEXLO_LOG_FILE}" a
+        FileSeek $R9 0 END
+        FileWrite $R9 "${text}$\r$\n"
+        FileClose $R9
+        Pop $R9
+    !endif
+!macroend
+
+!macro VexloRemovePrinterSoftware
+    Push $0
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\VexloDeletePrinter.dll" "${VEXLO_DLL}"
+
+    ; ?u frees the DLL again after each call: it keeps nothing between calls.
+    System::Call "$PLUGINSDIR\VexloDeletePrinter.dll::IsConnected() i .r0 ?u"
+    !insertmacro VexloLog "Vexlo-420: IsConnected answered $0"
+    ${If} $0 == 1
+        MessageBox MB_OK|MB_ICONINFORMATION \
+            "Please unplug the Vexlo-420 printer's USB cable, then click OK to remove its software." /SD IDOK
+    ${EndIf}
+
+    !insertmacro VexloLog "Vexlo-420: removing the printer's software (this takes up to a few minutes)"
+    System::Call "$PLUGINSDIR\VexloDeletePrinter.dll::DeleteALL() i .r0 ?u"
+    !insertmacro VexloLog "Vexlo-420: DeleteALL answered $0"
+    ${If} $0 != 1
+        !insertmacro VexloLog "Vexlo-420: the print spooler could not be controlled; the printer's software was not removed"
+        SetErrorLevel 2
+    ${EndIf}
+    Pop $0
+!macroend
