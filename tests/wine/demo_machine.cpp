@@ -6,6 +6,9 @@
 //   attach         the printer in the USB printing class driver's device list
 //   detach         the device list gone again
 //   start-spooler  the Spooler service started from this program
+//   disable-spooler the Spooler service stopped and disabled, so that no one
+//                  can start it
+//   enable-spooler its start type back to on demand
 //   list           what is there (drivers: of this program's environment)
 //   expect-removed the label printer's software gone, the other maker's kept
 //                  (exit code: the number of objects that are not so)
@@ -87,7 +90,8 @@ void Attach() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::printf("usage: demo_machine install|attach|start-spooler|list...\n");
+        std::printf("usage: demo_machine install|attach|detach|start-spooler|disable-spooler|enable-spooler|list|"
+                    "expect-removed...\n");
         return 2;
     }
     for (int i = 1; i < argc; ++i) {
@@ -99,6 +103,11 @@ int main(int argc, char** argv) {
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum");
         } else if (std::strcmp(argv[i], "start-spooler") == 0) {
             if (machine::SpoolerState() != SERVICE_RUNNING) machine::StartSpooler();
+        } else if (std::strcmp(argv[i], "disable-spooler") == 0) {
+            if (machine::SpoolerState() != SERVICE_STOPPED) machine::StopSpooler();
+            machine::ConfigureSpooler(SERVICE_DISABLED, NULL);
+        } else if (std::strcmp(argv[i], "enable-spooler") == 0) {
+            machine::ConfigureSpooler(SERVICE_DEMAND_START, NULL);
         } else if (std::strcmp(argv[i], "list") == 0) {
             List();
         } else if (std::strcmp(argv[i], "expect-removed") == 0) {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs the cross-compiled test programs under Wine in throwaway prefixes: a
-# 32-bit one, then a 64-bit one for the DLL under WOW64.
-# usage: tests/wine/run.sh build/mingw/bin
+# 32-bit one, then a 64-bit one for the DLL under WOW64; given a release
+# bundle, its NSIS example in a 32-bit one of its own.
+# usage: tests/wine/run.sh build/mingw/bin [dist/VexloDeletePrinter-<version>]
 set -euo pipefail
-bin=$(cd "${1:?usage: run.sh <bin folder>}" && pwd)
+bin=$(cd "${1:?usage: run.sh <bin folder> [bundle folder]}" && pwd)
+bundle=${2:-}
 here=$(cd "$(dirname "$0")/../.." && pwd)
 source "$here/scripts/wine-prefix.sh"
 wine_prefix_start
@@ -21,6 +23,7 @@ run "removal and spooler control" wine removal_wine.exe
 run "DeleteALL end to end" wine deleteall_wine.exe
 run "heap blocks left by a call, each call failed once" wine heap_balance_wine.exe
 run "IsConnected under load" wine load_wine.exe
+run "version resources" wine version_wine.exe
 
 run "public header from C, import library" wine header_check.exe
 run "planted winspool.drv and setupapi.dll" "$here/tests/wine/planted_dlls.sh" "$bin"
@@ -40,6 +43,21 @@ expect_exit 2 Bogus
 expect_exit 2
 expect_exit 3 IsConnected no_such.dll
 expect_exit 4 IsConnected header_check.exe
+expect_exit 0 --help
+expect_exit 2 --version IsConnected
+# --version reads both version resources: the one of the DLL it loads, and
+# its own.
+version=$(cat "$bin/../VERSION")
+[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] && version=$version.0
+printed=$( (cd "$bin" && wine VexloHost.exe --version 2>&1) | tr -d '\r' | sed 's/ (.*//' | paste -sd '|')
+if [ "$printed" = "VexloDeletePrinter.dll $version|VexloHost.exe $version" ]; then echo "ok: VexloHost --version: $printed"; else
+    echo "FAILED: VexloHost --version: expected both at $version, got [$printed]"; failures+=("VexloHost --version"); fi
+
+if [ -n "$bundle" ]; then
+    echo "== the release bundle's NSIS example, in a fresh prefix"
+    wine_prefix_start
+    run "NSIS example" "$here/tests/wine/nsis_example.sh" "$bin" "$bundle"
+fi
 
 echo "== a 64-bit prefix"
 wine_prefix_start win64

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The NSIS example of a release bundle, built by makensis against the bundle's
+# DLL and run silently, as an installer author would: on a machine where the
+# printer's software is installed beside another maker's and the printer is
+# attached, its exit code is 0, it logged both answers as 1 (read by the
+# System plug-in as the whole of EAX), and only the other maker's software is
+# left. With the spooler disabled, DeleteALL answers 0, the example logs that
+# and exits with 2.
+# usage: nsis_example.sh <bin folder> <bundle folder>, inside a fresh prefix
+set -euo pipefail
+bin=$(cd "${1:?usage: nsis_example.sh <bin folder> <bundle folder>}" && pwd)
+bundle=$(cd "${2:?usage: nsis_example.sh <bin folder> <bundle folder>}" && pwd)
+scratch=$(mktemp -d /tmp/vexlo-nsis.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+log='C:\vexlo-removal.log'
+unix_log=$WINEPREFIX/drive_c/vexlo-removal.log
+
+failures=0
+check() {  # check <what> <expected> <got>
+    if [ "$2" = "$3" ]; then echo "ok: $1"; else
+        echo "FAILED: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
+}
+uninstall() {  # runs the example silently, prints its exit code
+    local code=0
+    rm -f "$unix_log"
+    (cd "$scratch" && wine RemoveVexloPrinter.exe /S >/dev/null 2>&1) || code=$?
+    echo "$code"
+}
+
+(cd "$scratch" && makensis -NOCD -V2 "-DVEXLO_DLL=$bundle/VexloDeletePrinter.dll" "-DVEXLO_LOG_FILE=$log" \
+     "$bundle/examples/nsis/RemoveVexloPrinter.nsi")
+echo "built RemoveVexloPrinter.exe with makensis $(makensis -VERSION)"
+
+(cd "$bin" && wine demo_machine.exe install attach >/dev/null)
+start=$(date +%s)
+code=$(uninstall)
+echo "the example ran for $(( $(date +%s) - start )) s and logged:"
+sed 's/^/    /' "$unix_log" 2>/dev/null || true
+check "exit code" 0 "$code"
+check "log" "Vexlo-420: IsConnected answered 1|Vexlo-420: removing the printer's software (this takes up to a few minutes)|Vexlo-420: DeleteALL answered 1" \
+      "$(tr -d '\r' <"$unix_log" 2>/dev/null | paste -sd '|')"
+left=0
+(cd "$bin" && wine demo_machine.exe expect-removed) || left=$?
+check "the product's queues, monitor, drivers and packages gone, the other maker's kept" 0 "$left"
+
+(cd "$bin" && wine demo_machine.exe install disable-spooler >/dev/null)
+code=$(uninstall)
+check "spooler disabled: exit code" 2 "$code"
+check "spooler disabled: DeleteALL's answer logged" "Vexlo-420: DeleteALL answered 0" \
+      "$(tr -d '\r' <"$unix_log" 2>/dev/null | grep -F 'DeleteALL answered' || true)"
+(cd "$bin" && wine demo_machine.exe enable-spooler >/dev/null)
+
+[ "$failures" -eq 0 ] && echo "NSIS example: all checks passed" || echo "NSIS example: $failures failure(s)"
+exit "$failures"

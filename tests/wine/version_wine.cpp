@@ -1,0 +1,87 @@
+// The version resources of the DLL and the host, read back as installers
+// read them (GetFileVersionInfoA, VerQueryValueA), against the version the
+// build was given.
+#include "wine_test.h"
+
+#include <cstring>
+
+namespace {
+
+struct Module {
+    const char* file;
+    DWORD fileType;
+};
+
+const char* StringValue(const void* data, const char* name) {
+    char path[128];
+    std::snprintf(path, sizeof path, "\\StringFileInfo\\040904E4\\%s", name);
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data, path, &value, &length) || length == 0) return nullptr;
+    return static_cast<const char*>(value);
+}
+
+void ExpectString(const void* data, const char* file, const char* name, const char* expected) {
+    const char* got = StringValue(data, name);
+    if (expected) {
+        ok(got && std::strcmp(got, expected) == 0, "%s: %s: expected \"%s\", got \"%s\"\n", file, name, expected,
+           got ? got : "(none)");
+    } else {
+        ok(got && *got, "%s: %s: expected a text, got \"%s\"\n", file, name, got ? got : "(none)");
+    }
+}
+
+void CheckModule(const Module& m) {
+    DWORD ignored = 0xdeadbeef;
+    SetLastError(0xdeadbeef);
+    const DWORD size = GetFileVersionInfoSizeA(m.file, &ignored);
+    ok(size > 0, "%s: GetFileVersionInfoSizeA: expected a size, got 0 (error %lu)\n", m.file, GetLastError());
+    if (size == 0) return;
+    static char data[65536];
+    ok(size <= sizeof data && GetFileVersionInfoA(m.file, 0, size, data), "%s: GetFileVersionInfoA failed (%lu)\n",
+       m.file, GetLastError());
+
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    ok(VerQueryValueA(data, "\\", reinterpret_cast<void**>(&info), &length) && length >= sizeof *info,
+       "%s: no fixed file information\n", m.file);
+    if (!info) return;
+    ok(info->dwSignature == VS_FFI_SIGNATURE, "%s: signature %#lx\n", m.file, info->dwSignature);
+    const DWORD expected[4] = {VEXLO_VERSION_NUMBERS};
+    const DWORD fileVersion[4] = {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                                  HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS)};
+    const DWORD productVersion[4] = {HIWORD(info->dwProductVersionMS), LOWORD(info->dwProductVersionMS),
+                                     HIWORD(info->dwProductVersionLS), LOWORD(info->dwProductVersionLS)};
+    ok(std::memcmp(fileVersion, expected, sizeof expected) == 0 &&
+           std::memcmp(productVersion, expected, sizeof expected) == 0,
+       "%s: expected file and product version %lu.%lu.%lu.%lu, got %lu.%lu.%lu.%lu and %lu.%lu.%lu.%lu\n", m.file,
+       expected[0], expected[1], expected[2], expected[3], fileVersion[0], fileVersion[1], fileVersion[2],
+       fileVersion[3], productVersion[0], productVersion[1], productVersion[2], productVersion[3]);
+    ok(info->dwFileType == m.fileType, "%s: file type expected %lu, got %lu\n", m.file, m.fileType, info->dwFileType);
+    ok(info->dwFileFlags == 0, "%s: file flags expected 0, got %#lx\n", m.file, info->dwFileFlags);
+
+    // Installers pick the string table by the first translation listed.
+    WORD* translation = nullptr;
+    ok(VerQueryValueA(data, "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) &&
+           length >= 4 && translation[0] == 0x0409 && translation[1] == 1252,
+       "%s: translation expected 0x0409/1252, got %#x/%u\n", m.file, translation ? translation[0] : 0,
+       translation ? translation[1] : 0);
+
+    ExpectString(data, m.file, "CompanyName", "Vexlo");
+    ExpectString(data, m.file, "ProductName", "Vexlo-420");
+    ExpectString(data, m.file, "FileVersion", VEXLO_VERSION);
+    ExpectString(data, m.file, "ProductVersion", VEXLO_VERSION);
+    ExpectString(data, m.file, "OriginalFilename", m.file);
+    ExpectString(data, m.file, "InternalName", nullptr);
+    ExpectString(data, m.file, "FileDescription", nullptr);
+    ExpectString(data, m.file, "LegalCopyright", nullptr);
+    trace("%s: version %s, \"%s\"\n", m.file, StringValue(data, "FileVersion"), StringValue(data, "FileDescription"));
+}
+
+}  // namespace
+
+int main() {
+    const Module modules[] = {{"VexloDeletePrinter.dll", VFT_DLL}, {"VexloHost.exe", VFT_APP}};
+    for (const Module& m : modules) CheckModule(m);
+    return winetest::done("version_wine");
+}
