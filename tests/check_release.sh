@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The release: scripts/package writes the bundle, whose files are the ones
+# listed and pass their own SHA256SUMS; its README names the commit and says
+# "modified" exactly when the tree differs from it. A second build of the same
+# tree, copied to another path and built into another folder later, gives the
+# same bytes, file by file and for the zip; a difference names the first
+# differing offset.
+# usage: tests/check_release.sh   (prints the bundle's folder on its last line)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+failures=0
+check() {  # check <what> <expected> <got>
+    if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAILED: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
+}
+
+scripts/package
+version=$(cat build/release/VERSION)
+name=VexloDeletePrinter-$version
+bundle=dist/$name
+scratch=$(mktemp -d /tmp/vexlo-release.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+
+# The zip holds exactly the bundle's files, and they are what SHA256SUMS says.
+listed=$(unzip -Z1 "dist/$name.zip" | paste -sd ' ')
+check "zip contents" "$name/README.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/SHA256SUMS" "$listed"
+unzip -q "dist/$name.zip" -d "$scratch/unzipped"
+if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then echo "ok: sha256sum -c SHA256SUMS"; else
+    echo "FAILED: sha256sum -c SHA256SUMS"; failures=$((failures + 1)); fi
+check "SHA256SUMS covers every other file" 8 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
+tests/check_dll_tables.sh "$scratch/unzipped/$name/VexloDeletePrinter.dll" >/dev/null ||
+    { echo "FAILED: the bundle's DLL fails tests/check_dll_tables.sh"; failures=$((failures + 1)); }
+
+expected_commit="Built from commit $(git rev-parse HEAD)$([ -z "$(git status --porcelain)" ] || echo ' (modified)')."
+check "README names the commit" "$expected_commit" "$(grep -m1 '^Built from commit' "$bundle/README.txt" | tr -d '\r')"
+
+# The same tree elsewhere, built into a folder of another name, a little later.
+mkdir "$scratch/elsewhere"
+tar --exclude=./build --exclude=./dist -cf - . | tar -xf - -C "$scratch/elsewhere"
+sleep 1
+(cd "$scratch/elsewhere" && scripts/package "$scratch/other-build" >/dev/null)
+other=$scratch/elsewhere/dist
+for file in "$name.zip" $(cd dist && find "$name" -type f | sort); do
+    difference=$(cmp "dist/$file" "$other/$file" 2>&1 || true)
+    if [ -z "$difference" ]; then
+        echo "ok: reproducible: $file $(sha256sum <"dist/$file" | cut -c1-16)…"
+    else
+        byte=$(sed -n 's/.* byte \([0-9]*\).*/\1/p' <<<"$difference")
+        echo "FAILED: not reproducible: $file differs${byte:+ first at offset $((byte - 1)) ($(printf '0x%x' $((byte - 1))))}: $difference"
+        failures=$((failures + 1))
+    fi
+done
+
+# A tree that differs from its commit says so.
+echo "a local change" >>"$scratch/elsewhere/README.md"
+(cd "$scratch/elsewhere" && scripts/package "$scratch/other-build" >/dev/null)
+check "modified tree: README says so" "Built from commit $(git rev-parse HEAD) (modified)." \
+      "$(grep -m1 '^Built from commit' "$other/$name/README.txt" | tr -d '\r')"
+
+[ "$failures" -eq 0 ] && echo "release: all checks passed" || echo "release: $failures failure(s)"
+echo "$bundle"
+exit "$failures"
