@@ -6,10 +6,12 @@ set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 enable_language(RC)
 # Reproducible: two builds of one commit, wherever their sources and build
 # folders lie and whenever they run, give the same bytes. No link time stamp,
-# and the debug information names sources relative to the project.
-# (The last map that matches wins, so a build folder inside the sources is
-# "build" too.)
-set(REPRODUCIBLE -g -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+# and the debug information names the sources under a fixed root,
+# /VexloDeletePrinter (gdb: set substitute-path /VexloDeletePrinter <checkout>).
+# The last map that matches wins, so a build folder inside the sources is
+# /VexloDeletePrinter/build wherever it lies.
+set(REPRODUCIBLE -g -ffile-prefix-map=${CMAKE_SOURCE_DIR}=/VexloDeletePrinter
+    -ffile-prefix-map=${CMAKE_BINARY_DIR}=/VexloDeletePrinter/build)
 add_compile_options(${REPRODUCIBLE})
 target_compile_options(VexloCore PRIVATE ${REPRODUCIBLE})  # made before this file ran
 add_link_options(-Wl,--no-insert-timestamp)

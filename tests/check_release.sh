@@ -5,7 +5,7 @@
 # tree, copied to another path and built into another folder later, gives the
 # same bytes, file by file and for the zip; a difference names the first
 # differing offset.
-# usage: tests/check_release.sh   (prints the bundle's folder on its last line)
+# usage: tests/check_release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 failures=0
@@ -29,6 +29,20 @@ if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then echo 
 check "SHA256SUMS covers every other file" 8 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
 tests/check_dll_tables.sh "$scratch/unzipped/$name/VexloDeletePrinter.dll" >/dev/null ||
     { echo "FAILED: the bundle's DLL fails tests/check_dll_tables.sh"; failures=$((failures + 1)); }
+
+# A crash address resolves through the .gnu_debuglink to the debug file
+# beside the DLL: each export's address, from the export table, to its
+# function and source line.
+dll=$scratch/unzipped/$name/VexloDeletePrinter.dll
+table=$(i686-w64-mingw32-objdump -p "$dll")
+base=$(sed -n 's/^ImageBase[[:space:]]*//p' <<<"$table")
+for export in "1 DeleteALL" "2 IsConnected"; do
+    read -r ordinal function <<<"$export"
+    rva=$(sed -n "s/^[[:space:]]*\[ *[0-9]*\] +base\[ *$ordinal\] \([0-9a-f]*\) Export RVA/\1/p" <<<"$table")
+    resolved=$(i686-w64-mingw32-addr2line -f -e "$dll" "$(printf '0x%x' $((16#$base + 16#${rva:-0})))" | paste -sd ' ')
+    check "addr2line resolves $function at RVA ${rva:-none} through the debug link" \
+          "$function@0 /VexloDeletePrinter/source/dll/VexloDeletePrinter/Exports.cpp" "$(sed 's/:[0-9]*$//' <<<"$resolved")"
+done
 
 expected_commit="Built from commit $(git rev-parse HEAD)$([ -z "$(git status --porcelain)" ] || echo ' (modified)')."
 check "README names the commit" "$expected_commit" "$(grep -m1 '^Built from commit' "$bundle/README.txt" | tr -d '\r')"
@@ -57,5 +71,4 @@ check "modified tree: README says so" "Built from commit $(git rev-parse HEAD) (
       "$(grep -m1 '^Built from commit' "$other/$name/README.txt" | tr -d '\r')"
 
 [ "$failures" -eq 0 ] && echo "release: all checks passed" || echo "release: $failures failure(s)"
-echo "$bundle"
 exit "$failures"

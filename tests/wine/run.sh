@@ -5,7 +5,7 @@
 # usage: tests/wine/run.sh build/mingw/bin [dist/VexloDeletePrinter-<version>]
 set -euo pipefail
 bin=$(cd "${1:?usage: run.sh <bin folder> [bundle folder]}" && pwd)
-bundle=${2:-}
+bundle=${2:+$(cd "$2" && pwd)}
 here=$(cd "$(dirname "$0")/../.." && pwd)
 source "$here/scripts/wine-prefix.sh"
 wine_prefix_start
@@ -44,7 +44,7 @@ expect_exit 2
 expect_exit 3 IsConnected no_such.dll
 expect_exit 4 IsConnected header_check.exe
 expect_exit 0 --help
-expect_exit 2 --version IsConnected
+expect_exit 2 IsConnected --version
 # --version reads both version resources: the one of the DLL it loads, and
 # its own.
 version=$(cat "$bin/../VERSION")
