@@ -53,6 +53,18 @@ printed=$( (cd "$bin" && wine VexloHost.exe --version 2>&1) | tr -d '\r' | sed '
 if [ "$printed" = "VexloDeletePrinter.dll $version|VexloHost.exe $version" ]; then echo "ok: VexloHost --version: $printed"; else
     echo "FAILED: VexloHost --version: expected both at $version, got [$printed]"; failures+=("VexloHost --version"); fi
 
+# Around DeleteALL the host talks on standard error only: standard output is
+# the answer line alone. (A disabled spooler makes the call short: answer 0.)
+(cd "$bin" && wine demo_machine.exe disable-spooler >/dev/null)
+errors=$(mktemp)
+printed=$( (cd "$bin" && wine VexloHost.exe DeleteALL 2>"$errors") | tr -d '\r' || true)
+said=$(tr -d '\r' <"$errors" | sed 's/[0-9][0-9.]* s$/N s/' | paste -sd '|')
+rm -f "$errors"
+(cd "$bin" && wine demo_machine.exe enable-spooler >/dev/null)
+if [ "$printed" = "DeleteALL = 0" ] && [[ "$said" == "VexloHost: removing the Vexlo-420 printer's software;"*"|VexloHost: DeleteALL took N s" ]]; then
+    echo "ok: VexloHost DeleteALL: standard output [$printed], standard error [$said]"; else
+    echo "FAILED: VexloHost DeleteALL: standard output [$printed], standard error [$said]"; failures+=("VexloHost DeleteALL"); fi
+
 if [ -n "$bundle" ]; then
     echo "== the release bundle's NSIS example, in a fresh prefix"
     wine_prefix_start
