@@ -1,16 +1,15 @@
-// IsConnected against a bare loop of the same registry calls, and its peak
+// IsConnected against a bare loop of the same registry calls (the IsConnected
+// of registry_walk.dll, the yardstick of the cold call too), and its peak
 // working set with a short and a very long device list. Run under Wine:
-// bench/run.sh build/mingw/bin
+// bench/run.sh
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
-#include <string>
 
 namespace {
 
 const char kEnum[] = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
-const char kEnumSlash[] = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum\\";
 typedef BOOLEAN(WINAPI* ExportFn)(void);
 
 void WriteDeviceList(DWORD count) {
@@ -24,30 +23,6 @@ void WriteDeviceList(DWORD count) {
         RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
     }
     RegCloseKey(key);
-}
-
-// The same registry traffic with no string handling: one open, query and
-// close for the count, then one each per entry.
-BOOLEAN WINAPI BareLoop() {
-    HKEY key = NULL;
-    DWORD count = 0, size = sizeof count, type = 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnum, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Count", NULL, &type, reinterpret_cast<BYTE*>(&count), &size);
-        RegCloseKey(key);
-    }
-    BOOLEAN found = 0;
-    for (DWORD i = 0; i < count; ++i) {
-        char name[16], data[260];
-        wsprintfA(name, "%lu", i);
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnumSlash, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-        size = sizeof data;
-        if (RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS &&
-            size > 0 && data[0] == '!') {
-            found = 1;
-        }
-        RegCloseKey(key);
-    }
-    return found;
 }
 
 double Seconds(ExportFn fn, int rounds) {
@@ -68,21 +43,27 @@ SIZE_T PeakWorkingSet() {
 
 }  // namespace
 
+ExportFn LoadIsConnected(const char* file, HMODULE& module) {
+    module = LoadLibraryA(file);
+    ExportFn function =
+        module ? reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(module, "IsConnected"))) : NULL;
+    if (!function) std::printf("cannot load %s or find its IsConnected\n", file);
+    return function;
+}
+
 int main() {
-    HMODULE module = LoadLibraryA("VexloDeletePrinter.dll");
-    ExportFn isConnected = module ? reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(module, "IsConnected"))) : NULL;
-    if (!isConnected) {
-        std::printf("cannot load VexloDeletePrinter.dll or find IsConnected\n");
-        return 1;
-    }
+    HMODULE module = NULL, yardstick = NULL;
+    ExportFn isConnected = LoadIsConnected("VexloDeletePrinter.dll", module);
+    ExportFn bareLoop = LoadIsConnected("registry_walk.dll", yardstick);
+    if (!isConnected || !bareLoop) return 1;
 
     WriteDeviceList(1000);
     const int rounds = 20;
     Seconds(isConnected, 2);  // warm up both
-    Seconds(BareLoop, 2);
+    Seconds(bareLoop, 2);
     double best = 1e9, bestBare = 1e9;
     for (int trial = 0; trial < 5; ++trial) {
-        const double t = Seconds(isConnected, rounds), b = Seconds(BareLoop, rounds);
+        const double t = Seconds(isConnected, rounds), b = Seconds(bareLoop, rounds);
         if (t < best) best = t;
         if (b < bestBare) bestBare = b;
     }
@@ -98,6 +79,7 @@ int main() {
     std::printf("peak working set: Count=10 %lu KiB, Count=100000 %lu KiB, growth %ld KiB (goal <= 1024)\n",
                 static_cast<unsigned long>(small / 1024), static_cast<unsigned long>(large / 1024),
                 static_cast<long>(large / 1024) - static_cast<long>(small / 1024));
+    FreeLibrary(yardstick);
     FreeLibrary(module);
     return 0;
 }

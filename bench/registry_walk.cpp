@@ -1,7 +1,7 @@
-// The yardstick for a cold IsConnected: a DLL of our own whose IsConnected
-// only walks the same registry values (one open, query and close for the
-// count, then one each per entry), importing nothing but advapi32 and
-// kernel32.
+// The yardstick for IsConnected, warm and cold: a DLL of our own whose
+// IsConnected only walks the same registry values with no string handling
+// (one open, query and close for the count, then one each per entry),
+// importing nothing but advapi32 and kernel32.
 #include <windows.h>
 
 namespace {
