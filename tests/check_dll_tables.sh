@@ -7,9 +7,9 @@ set -euo pipefail
 dll=${1:?usage: check_dll_tables.sh VexloDeletePrinter.dll}
 debug=$dll.debug
 dump=$(i686-w64-mingw32-objdump -p "$dll")
-failures=0
+source "$(dirname "$0")/checks.sh"
 expect() {  # expect <what> <pattern>
-    if grep -Eq "$2" <<<"$dump"; then echo "ok: $1"; else echo "FAILED: $1 (no line matching '$2')"; failures=$((failures + 1)); fi
+    if grep -Eq "$2" <<<"$dump"; then echo "ok: $1"; else fail "$1 (no line matching '$2')"; fi
 }
 
 expect "PE32 image" $'^Magic[[:space:]]+010b'
@@ -28,8 +28,7 @@ expected_exports=${EXPECTED_EXPORTS:-$'1 DeleteALL\n2 IsConnected'}
 if [ "$exports" = "$expected_exports" ]; then
     echo "ok: exports $(tr '\n' ' ' <<<"$exports")"
 else
-    echo "FAILED: exports: expected [$(tr '\n' ' ' <<<"$expected_exports")], got [$(tr '\n' ' ' <<<"$exports")]"
-    failures=$((failures + 1))
+    fail "exports: expected [$(tr '\n' ' ' <<<"$expected_exports")], got [$(tr '\n' ' ' <<<"$exports")]"
 fi
 
 # Imports: exactly the libraries the loader always takes from the system
@@ -37,30 +36,32 @@ fi
 imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr '[:lower:]' '[:upper:]' | sort | tr '\n' ' ')
 expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL "
 if [ "$imports" = "$expected_imports" ]; then echo "ok: imports $imports"; else
-    echo "FAILED: imports: expected [$expected_imports], got [$imports]"; failures=$((failures + 1)); fi
+    fail "imports: expected [$expected_imports], got [$imports]"; fi
 
 # Hardening: ASLR with the relocations it needs, no executable data, no
 # section both writable and executable, stack protection compiled in.
 characteristics=$(sed -n 's/^DllCharacteristics[[:space:]]*\([0-9a-fA-F]*\).*/\1/p' <<<"$dump" | head -n1)
 flag() {  # flag <what> <bit>
     if (( (16#${characteristics:-0} & $2) != 0 )); then echo "ok: $1"; else
-        echo "FAILED: $1 (DllCharacteristics ${characteristics:-none})"; failures=$((failures + 1)); fi
+        fail "$1 (DllCharacteristics ${characteristics:-none})"; fi
 }
 flag "DYNAMIC_BASE" 0x40
 flag "NX_COMPAT" 0x100
 sections=$(i686-w64-mingw32-objdump -h "$dll")
 expect_in() {  # expect_in <what> <text> <pattern>
-    if grep -Eq "$3" <<<"$2"; then echo "ok: $1"; else echo "FAILED: $1 (no line matching '$3')"; failures=$((failures + 1)); fi
+    if grep -Eq "$3" <<<"$2"; then echo "ok: $1"; else fail "$1 (no line matching '$3')"; fi
 }
 expect_in "relocation section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.reloc[[:space:]]+0*[1-9a-f]'
 writable_code=$(awk '/^[[:space:]]*[0-9]+ /{name=$2; next} /CODE/ && !/READONLY/{print name}' <<<"$sections")
 if [ -z "$writable_code" ]; then echo "ok: no section both writable and executable"; else
-    echo "FAILED: writable and executable: $writable_code"; failures=$((failures + 1)); fi
-symbols=$(i686-w64-mingw32-nm "$debug")
+    fail "writable and executable: $writable_code"; fi
+# Symbols come from the debug file beside the shipped DLL.
+[ -f "$debug" ] || fail "no debug file $debug beside the DLL"
+symbols=$(i686-w64-mingw32-nm "$debug" 2>/dev/null || true)
 canary_check=$(awk '$3=="___stack_chk_fail"{print $1}' <<<"$symbols")
 protected=$(i686-w64-mingw32-objdump -d "$dll" | grep -c "call[[:space:]]*0x${canary_check:-none}\$" || true)
 if [ "$protected" -gt 0 ]; then echo "ok: stack protection ($protected checks)"; else
-    echo "FAILED: no function checks the stack canary"; failures=$((failures + 1)); fi
+    fail "no function checks the stack canary"; fi
 
 # Nothing of its own at load: GCC's start files register one constructor in
 # every MinGW DLL (the frame registration, as in a plain C DLL); no other
@@ -80,28 +81,26 @@ list_entries() {  # list_entries <symbol>: the number of functions in the list
     done <<<"$words"
     echo "$count"
 }
-check_count() {  # check_count <what> <expected> <got>
-    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else echo "FAILED: $1: expected $2, got $3"; failures=$((failures + 1)); fi
-}
-check_count "constructors (frame registration only)" 1 "$(list_entries ___CTOR_LIST__)"
-check_count "destructors" 0 "$(list_entries ___DTOR_LIST__)"
+check "constructors (frame registration only)" 1 "$(list_entries ___CTOR_LIST__)"
+check "destructors" 0 "$(list_entries ___DTOR_LIST__)"
 
 # No C++ exception machinery and no libssp: the library cannot throw.
 machinery=$(grep -E ' (___cxa_throw|___cxa_begin_catch|__Unwind_Resume|___gxx_personality_v0|___guard_setup)$' <<<"$symbols" || true)
 if [ -z "$machinery" ]; then echo "ok: no exception machinery linked in"; else
-    echo "FAILED: exception machinery linked in: $(awk '{print $3}' <<<"$machinery" | tr '\n' ' ')"; failures=$((failures + 1)); fi
+    fail "exception machinery linked in: $(awk '{print $3}' <<<"$machinery" | tr '\n' ' ')"; fi
 
 # Shipped stripped, and small: at most 64 KiB. The debug information is in
 # the file the .gnu_debuglink names, with its CRC.
 if [ -z "$(i686-w64-mingw32-nm "$dll" 2>/dev/null)" ] && ! grep -q '\.debug_' <<<"$sections"; then
-    echo "ok: no symbols and no debug sections"; else echo "FAILED: symbols or debug sections left in"; failures=$((failures + 1)); fi
+    echo "ok: no symbols and no debug sections"; else fail "symbols or debug sections left in"; fi
 link_offset=$(awk '$2==".gnu_debuglink"{print $6}' <<<"$sections")
-link=$(tail -c +$((16#${link_offset:-0} + 1)) "$dll" | head -c 64 | tr -d '\0')
+link="(no .gnu_debuglink section)"
+[ -z "$link_offset" ] || link=$(tail -c +$((16#$link_offset + 1)) "$dll" | head -c 64 | tr -d '\0')
 if [[ "$link" == "$(basename "$debug")"* ]]; then echo "ok: .gnu_debuglink names $(basename "$debug")"; else
-    echo "FAILED: .gnu_debuglink: expected $(basename "$debug"), got '${link}'"; failures=$((failures + 1)); fi
+    fail ".gnu_debuglink: expected $(basename "$debug"), got '${link}'"; fi
 size=$(stat -c %s "$dll")
 if [ "$size" -le 65536 ]; then echo "ok: size $size bytes"; else
-    echo "FAILED: size $size bytes, expected at most 65536"; failures=$((failures + 1)); fi
+    fail "size $size bytes, expected at most 65536"; fi
 
 # A release artifact: a version resource, and no link time stamp, so that two
 # builds of one commit are the same bytes.
@@ -109,7 +108,6 @@ expect_in "resource section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.rsr
 pe_header=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
 stamp=$(od -An -tu4 -j$((pe_header + 8)) -N4 "$dll" | tr -d ' ')
 if [ "$stamp" = 0 ]; then echo "ok: no time stamp"; else
-    echo "FAILED: time stamp $stamp in the file header, expected 0"; failures=$((failures + 1)); fi
+    fail "time stamp $stamp in the file header, expected 0"; fi
 
-[ "$failures" -eq 0 ] && echo "DLL tables: all checks passed" || echo "DLL tables: $failures failure(s)"
-exit "$failures"
+checks_done "DLL tables"

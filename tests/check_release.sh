@@ -8,10 +8,7 @@
 # usage: tests/check_release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-failures=0
-check() {  # check <what> <expected> <got>
-    if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAILED: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
+source tests/checks.sh
 
 scripts/package
 version=$(cat build/release/VERSION)
@@ -25,10 +22,10 @@ listed=$(unzip -Z1 "dist/$name.zip" | paste -sd ' ')
 check "zip contents" "$name/README.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/SHA256SUMS" "$listed"
 unzip -q "dist/$name.zip" -d "$scratch/unzipped"
 if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then echo "ok: sha256sum -c SHA256SUMS"; else
-    echo "FAILED: sha256sum -c SHA256SUMS"; failures=$((failures + 1)); fi
+    fail "sha256sum -c SHA256SUMS"; fi
 check "SHA256SUMS covers every other file" 8 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
 tests/check_dll_tables.sh "$scratch/unzipped/$name/VexloDeletePrinter.dll" >/dev/null ||
-    { echo "FAILED: the bundle's DLL fails tests/check_dll_tables.sh"; failures=$((failures + 1)); }
+    fail "the bundle's DLL fails tests/check_dll_tables.sh"
 
 # A crash address resolves through the .gnu_debuglink to the debug file
 # beside the DLL: each export's address, from the export table, to its
@@ -61,8 +58,7 @@ for file in "$name.zip" $(cd dist && find "$name" -type f | sort); do
     else
         difference=$(cmp "dist/$file" "$other/$file" 2>&1 || true)
         byte=$(sed -n 's/.* byte \([0-9]*\).*/\1/p' <<<"$difference")
-        echo "FAILED: not reproducible: $file differs${byte:+ first at offset $((byte - 1)) ($(printf '0x%x' $((byte - 1))))}: $difference"
-        failures=$((failures + 1))
+        fail "not reproducible: $file differs${byte:+ first at offset $((byte - 1)) ($(printf '0x%x' $((byte - 1))))}: $difference"
     fi
 done
 
@@ -72,5 +68,4 @@ echo "a local change" >>"$scratch/elsewhere/README.md"
 check "modified tree: README says so" "Built from commit $(git rev-parse HEAD) (modified)." \
       "$(grep -m1 '^Built from commit' "$other/$name/README.txt" | tr -d '\r')"
 
-[ "$failures" -eq 0 ] && echo "release: all checks passed" || echo "release: $failures failure(s)"
-exit "$failures"
+checks_done "release"

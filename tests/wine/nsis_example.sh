@@ -15,11 +15,7 @@ trap 'rm -rf "$scratch"' EXIT
 log='C:\vexlo-removal.log'
 unix_log=$WINEPREFIX/drive_c/vexlo-removal.log
 
-failures=0
-check() {  # check <what> <expected> <got>
-    if [ "$2" = "$3" ]; then echo "ok: $1"; else
-        echo "FAILED: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../checks.sh"
 uninstall() {  # runs the example silently, prints its exit code
     local code=0
     rm -f "$unix_log"
@@ -50,5 +46,4 @@ check "spooler disabled: DeleteALL's answer logged" "Vexlo-420: DeleteALL answer
       "$(tr -d '\r' <"$unix_log" 2>/dev/null | grep -F 'DeleteALL answered' || true)"
 (cd "$bin" && wine demo_machine.exe enable-spooler >/dev/null)
 
-[ "$failures" -eq 0 ] && echo "NSIS example: all checks passed" || echo "NSIS example: $failures failure(s)"
-exit "$failures"
+checks_done "NSIS example"

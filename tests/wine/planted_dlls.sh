@@ -16,10 +16,7 @@ cp "$bin/demo_machine.exe" "$scratch/control/"
 for folder in app cwd control; do cp "$bin/planted/winspool.drv" "$bin/planted/setupapi.dll" "$scratch/$folder/"; done
 prefer_planted="winspool.drv,setupapi=n,b;$WINEDLLOVERRIDES"
 
-failures=0
-check() {  # check <what> <expected> <got>
-    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else echo "FAILED: $1: expected $2, got $3"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../checks.sh"
 markers() { (cd "$scratch" && find . -iname '*.loaded' | tr '[:upper:]' '[:lower:]' | sort | tr '\n' ' '); }
 answer() {  # answer <export>: runs the host from the planted folders, prints its exit code
     local code=0
@@ -40,8 +37,7 @@ check "IsConnected with planted copies beside the host" 1 "$(answer IsConnected)
 check "DeleteALL with planted copies beside the host" 1 "$(answer DeleteALL)"
 check "planted copies loaded" "" "$(markers)"
 if (cd "$bin" && wine demo_machine.exe expect-removed); then echo "ok: the product's software removed, the other maker's kept"; else
-    echo "FAILED: DeleteALL did not remove the product's software"; failures=$((failures + 1)); fi
+    fail "DeleteALL did not remove the product's software"; fi
 (cd "$bin" && wine demo_machine.exe detach >/dev/null)
 
-[ "$failures" -eq 0 ] && echo "planted_dlls: all checks passed" || echo "planted_dlls: $failures failure(s)"
-exit "$failures"
+checks_done "planted_dlls"

@@ -38,8 +38,9 @@ void CheckModule(const Module& m) {
     ok(size > 0, "%s: GetFileVersionInfoSizeA: expected a size, got 0 (error %lu)\n", m.file, GetLastError());
     if (size == 0) return;
     static char data[65536];
-    ok(size <= sizeof data && GetFileVersionInfoA(m.file, 0, size, data), "%s: GetFileVersionInfoA failed (%lu)\n",
-       m.file, GetLastError());
+    const bool read = size <= sizeof data && GetFileVersionInfoA(m.file, 0, size, data);
+    ok(read, "%s: GetFileVersionInfoA of %lu bytes failed (%lu)\n", m.file, size, GetLastError());
+    if (!read) return;
 
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
