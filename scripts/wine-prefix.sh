@@ -3,16 +3,40 @@
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 own_prefix=
+wine_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Whether this machine runs 32-bit programs (scripts/setup finds out); where
+# it does not, only 64-bit prefixes and programs, through the 64-bit loader.
+if "$wine_scripts/setup" --can-run-32bit; then
+    wine_32bit=1
+    export VEXLO_WINE64_ONLY=
+else
+    wine_32bit=
+    export VEXLO_WINE64_ONLY=1
+fi
+export PATH=$wine_scripts/bin:$PATH
 
 # wine_prefix_start [win32|win64]: a fresh prefix of a 32-bit Windows (the
-# default), or of a 64-bit one where 32-bit programs run under WOW64.
+# default), or of a 64-bit one where 32-bit programs run under WOW64 when the
+# machine runs them. Says what went wrong and returns 1 when the prefix
+# cannot be had.
 wine_prefix_start() {
     wine_prefix_stop
     export WINEARCH=${1:-win32}
+    if [ "$WINEARCH" = win32 ] && [ -z "$wine_32bit" ]; then
+        echo "wine-prefix: no 32-bit prefix: this machine cannot run 32-bit programs (scripts/setup says why)" >&2
+        return 1
+    fi
     own_prefix=$(mktemp -d /tmp/vexlo-wine.XXXXXX)
     export WINEPREFIX=$own_prefix
     trap wine_prefix_stop EXIT
-    wineboot --init >/dev/null 2>&1
+    local log code=0
+    log=$(wine wineboot --init 2>&1) || code=$?
+    if [ "$code" -ne 0 ] || [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+        echo "wine-prefix: a fresh $WINEARCH prefix did not boot (wineboot exit $code); it said:" >&2
+        sed 's/^/    /' <<<"$log" | tail -n 5 >&2
+        return 1
+    fi
     wineserver -w            # let the boot's server go, then keep one up between programs
     wineserver -p
 }

@@ -1,23 +1,34 @@
 #!/usr/bin/env bash
-# Reads the DLL's headers and tables: a PE32 image for Windows 5.01, the
-# exports by their names at their ordinals, imports of system DLLs only, the
-# hardening of the image, and a shipped form: stripped, with a version
+# Reads the DLL's headers and tables, by the same rules for the 32-bit and
+# the 64-bit build: a PE32 image for Windows 5.01 or a PE32+ one for 5.02,
+# the exports by their names at their ordinals, imports of system DLLs only,
+# the hardening of the image, and a shipped form: stripped, with a version
 # resource, no time stamp, and its symbols in the debug file beside it.
+# usage: check_dll_tables.sh <VexloDeletePrinter.dll> [32|64]   (default 32)
 set -euo pipefail
-dll=${1:?usage: check_dll_tables.sh VexloDeletePrinter.dll}
+dll=${1:?usage: check_dll_tables.sh VexloDeletePrinter.dll [32|64]}
+bits=${2:-32}
 debug=$dll.debug
-dump=$(i686-w64-mingw32-objdump -p "$dll")
 source "$(dirname "$0")/checks.sh"
+# What differs between the two: the tools, the image kind, the Windows
+# version, the symbols' leading underscore and the size of a pointer.
+case $bits in
+    32) tools=i686-w64-mingw32 magic=010b format=pei-i386 minor=1 underscore=_ word=8 ;;
+    64) tools=x86_64-w64-mingw32 magic=020b format=pei-x86-64 minor=2 underscore= word=16 ;;
+    *) echo "check_dll_tables.sh: expected 32 or 64, got '$bits'" >&2; exit 2 ;;
+esac
+dump=$($tools-objdump -p "$dll")
 expect() {  # expect <what> <pattern>
     if grep -Eq "$2" <<<"$dump"; then echo "ok: $1"; else fail "$1 (no line matching '$2')"; fi
 }
 
-expect "PE32 image" $'^Magic[[:space:]]+010b'
-expect "i386 machine" 'file format pei-i386'
+expect "PE$([ "$bits" = 64 ] && echo '32+' || echo 32) image" "^Magic[[:space:]]+$magic"
+expect "$format machine" "file format $format\$"
 expect "DLL characteristic" $'^Characteristics[[:space:]]+0x[0-9a-f]*[2367abef][0-9a-f]{3}$'
-expect "subsystem version 5.01" $'^MajorSubsystemVersion[[:space:]]+5$'
-expect "subsystem minor 1" $'^MinorSubsystemVersion[[:space:]]+1$'
-expect "OS version 5.01" $'^MajorOSystemVersion[[:space:]]+5$'
+expect "subsystem version 5.0$minor" $'^MajorSubsystemVersion[[:space:]]+5$'
+expect "subsystem minor $minor" "^MinorSubsystemVersion[[:space:]]+$minor\$"
+expect "OS version 5.0$minor" $'^MajorOSystemVersion[[:space:]]+5$'
+expect "OS minor $minor" "^MinorOSystemVersion[[:space:]]+$minor\$"
 expect "export directory names the module" 'Name[[:space:]].*VexloDeletePrinter\.dll'
 
 # Exports: "[index] name" in the name table, ordinal = index + base.
@@ -47,7 +58,9 @@ flag() {  # flag <what> <bit>
 }
 flag "DYNAMIC_BASE" 0x40
 flag "NX_COMPAT" 0x100
-sections=$(i686-w64-mingw32-objdump -h "$dll")
+# A 64-bit image can take its base anywhere in the 64-bit address space.
+[ "$bits" = 32 ] || flag "HIGH_ENTROPY_VA" 0x20
+sections=$($tools-objdump -h "$dll")
 expect_in() {  # expect_in <what> <text> <pattern>
     if grep -Eq "$3" <<<"$2"; then echo "ok: $1"; else fail "$1 (no line matching '$3')"; fi
 }
@@ -57,41 +70,44 @@ if [ -z "$writable_code" ]; then echo "ok: no section both writable and executab
     fail "writable and executable: $writable_code"; fi
 # Symbols come from the debug file beside the shipped DLL.
 [ -f "$debug" ] || fail "no debug file $debug beside the DLL"
-symbols=$(i686-w64-mingw32-nm "$debug" 2>/dev/null || true)
-canary_check=$(awk '$3=="___stack_chk_fail"{print $1}' <<<"$symbols")
-protected=$(i686-w64-mingw32-objdump -d "$dll" | grep -c "call[[:space:]]*0x${canary_check:-none}\$" || true)
+symbols=$($tools-nm "$debug" 2>/dev/null || true)
+canary_check=$(awk -v s="${underscore}__stack_chk_fail" '$3==s{print $1}' <<<"$symbols" | sed 's/^0*//')
+protected=$($tools-objdump -d "$dll" | grep -c "call[[:space:]]*0x${canary_check:-none}\$" || true)
 if [ "$protected" -gt 0 ]; then echo "ok: stack protection ($protected checks)"; else
     fail "no function checks the stack canary"; fi
 
 # Nothing of its own at load: GCC's start files register one constructor in
 # every MinGW DLL (the frame registration, as in a plain C DLL); no other
 # constructor and no destructor may be linked in. The lists run from their
-# -1 to their 0.
+# -1 to their 0, each entry a pointer: one group of objdump's dump in a
+# 32-bit image, two in a 64-bit one.
 list_entries() {  # list_entries <symbol>: the number of functions in the list
     local at words count=0
-    at=$(awk -v s="$1" '$3==s{print $1}' <<<"$symbols" | head -n1)
+    at=$(awk -v s="$underscore$1" '$3==s{print $1}' <<<"$symbols" | head -n1)
     [ -n "$at" ] || { echo "none"; return; }
-    words=$(i686-w64-mingw32-objdump -s --start-address=0x$at --stop-address=$(printf '0x%x' $((0x$at + 64))) "$dll" |
-            awk '/^ [0-9a-f]+ /{for (i = 2; i <= 5; ++i) if (length($i) == 8 && $i ~ /^[0-9a-f]+$/) print $i}')
-    while read -r word; do
-        [ -z "$word" ] && { echo "unreadable"; return; }
-        [ "$word" = "ffffffff" ] && continue
-        [ "$word" = "00000000" ] && break
+    words=$($tools-objdump -s --start-address=0x$at --stop-address=$(printf '0x%x' $((0x$at + 128))) "$dll" |
+            awk -v per=$((word / 8)) '/^ [0-9a-f]+ /{for (i = 2; i <= 5; ++i) if (length($i) == 8 && $i ~ /^[0-9a-f]+$/) {
+                     w = w $i; if (++n % per == 0) { print w; w = "" } } }')
+    while read -r entry; do
+        [ -z "$entry" ] && { echo "unreadable"; return; }
+        [ -z "${entry//f/}" ] && continue
+        [ -z "${entry//0/}" ] && break
         count=$((count + 1))
     done <<<"$words"
     echo "$count"
 }
-check "constructors (frame registration only)" 1 "$(list_entries ___CTOR_LIST__)"
-check "destructors" 0 "$(list_entries ___DTOR_LIST__)"
+check "constructors (frame registration only)" 1 "$(list_entries __CTOR_LIST__)"
+check "destructors" 0 "$(list_entries __DTOR_LIST__)"
 
 # No C++ exception machinery and no libssp: the library cannot throw.
-machinery=$(grep -E ' (___cxa_throw|___cxa_begin_catch|__Unwind_Resume|___gxx_personality_v0|___guard_setup)$' <<<"$symbols" || true)
+u=$underscore
+machinery=$(grep -E " (${u}__cxa_throw|${u}__cxa_begin_catch|${u}_Unwind_Resume|${u}__gxx_personality_v0|${u}__guard_setup|${u}__gxx_personality_seh0)\$" <<<"$symbols" || true)
 if [ -z "$machinery" ]; then echo "ok: no exception machinery linked in"; else
     fail "exception machinery linked in: $(awk '{print $3}' <<<"$machinery" | tr '\n' ' ')"; fi
 
 # Shipped stripped, and small: at most 64 KiB. The debug information is in
 # the file the .gnu_debuglink names, with its CRC.
-if [ -z "$(i686-w64-mingw32-nm "$dll" 2>/dev/null)" ] && ! grep -q '\.debug_' <<<"$sections"; then
+if [ -z "$($tools-nm "$dll" 2>/dev/null)" ] && ! grep -q '\.debug_' <<<"$sections"; then
     echo "ok: no symbols and no debug sections"; else fail "symbols or debug sections left in"; fi
 link_offset=$(awk '$2==".gnu_debuglink"{print $6}' <<<"$sections")
 link="(no .gnu_debuglink section)"

@@ -1,6 +1,8 @@
-// The removal operations on every kind of machine a 32-bit DLL meets: 32-bit
-// Windows, where "no environment" reaches the product's drivers, and WOW64,
-// where the drivers are installed for the machine's own environment.
+// The removal operations on every kind of machine the DLL meets: 32-bit
+// Windows, where "no environment" reaches the product's drivers; WOW64, where
+// the drivers are installed for the machine's own environment; and the 64-bit
+// DLL in a 64-bit process, whose "no environment" already is the machine's
+// own, so that no second round of calls is made.
 #include "SimTest.h"
 #include "VexloDeletePrinter.h"
 #include "removal/NativeEnvironment.h"
@@ -23,6 +25,7 @@ struct Platform {
     // Where a 64-bit installation puts the drivers: the machine's own
     // environment, or on 32-bit Windows the one it keeps for 64-bit clients.
     const char* sixtyFour;
+    USHORT processMachine = IMAGE_FILE_MACHINE_I386;  // the 32-bit DLL, or AMD64 for the 64-bit one
 };
 
 const Platform kPlatforms[] = {
@@ -36,6 +39,19 @@ const Platform kPlatforms[] = {
     {"x64 where neither function is found", IMAGE_FILE_MACHINE_AMD64, false, false, "", "Windows x64"},
     // Not a machine that exists: GetNativeSystemInfo names only x64 and IA64.
     {"ARM64 with only IsWow64Process", IMAGE_FILE_MACHINE_ARM64, true, false, "", "Windows ARM64"},
+    // The 64-bit DLL.
+    {"x64 process on x64 Windows 10", IMAGE_FILE_MACHINE_AMD64, true, true, "", "Windows x64", IMAGE_FILE_MACHINE_AMD64},
+    {"x64 process on Windows XP x64 (only IsWow64Process)", IMAGE_FILE_MACHINE_AMD64, true, false, "", "Windows x64",
+     IMAGE_FILE_MACHINE_AMD64},
+    // ARM64 Windows emulates an x64 process; that is not WOW64: IsWow64Process
+    // says FALSE and IsWow64Process2 names no process machine. The DLL makes
+    // one round with no environment, as in any native process, and reaches
+    // the drivers of whatever environment the spooler gives that process
+    // (here "Windows x64"): drivers installed only for "Windows ARM64" stay,
+    // and the queues that use them are not judged. The 32-bit DLL under
+    // WOW64 names "Windows ARM64" itself (the row above).
+    {"x64 process emulated on ARM64 Windows 11", IMAGE_FILE_MACHINE_ARM64, true, true, "", "Windows ARM64",
+     IMAGE_FILE_MACHINE_AMD64},
 };
 
 enum class DriversIn { Process, SixtyFour, Both };
@@ -44,7 +60,7 @@ const char* Name(DriversIn d) {
 }
 
 void SetPlatform(const Platform& p) {
-    sim::machine().processor = {p.nativeMachine, p.hasIsWow64Process, p.hasIsWow64Process2};
+    sim::machine().processor = {p.nativeMachine, p.hasIsWow64Process, p.hasIsWow64Process2, p.processMachine};
 }
 
 // Two product queues and another maker's, with every driver installed where
@@ -55,8 +71,8 @@ void Install(const Platform& p, DriversIn where) {
                   {"Vexlo Label G", "Vexlo-420G LABEL", ""},
                   {"Office", "Acme LaserJet", ""}};
     const Strings drivers = {"Vexlo-420 LABEL", "Vexlo-420G LABEL", "Acme LaserJet"};
-    if (where != DriversIn::SixtyFour) s.drivers = drivers;
-    if (where != DriversIn::Process) s.otherDrivers[p.sixtyFour] = drivers;
+    if (where != DriversIn::SixtyFour) s.DriversOf(nullptr) = drivers;
+    if (where != DriversIn::Process) s.DriversOf(p.sixtyFour) = drivers;
     s.monitors = {"VexloLM", "Local Port"};
 }
 
@@ -82,7 +98,9 @@ TEST_F(SimTest, RemovalReachesTheDriversOfTheMachinesOwnEnvironmentUnderWow64Onl
 
             const std::string native = p.native;
             const bool found = !native.empty();
-            const bool reachable = where != DriversIn::SixtyFour || found;
+            // In an x64 process on x64 the 64-bit environment is its own.
+            const bool own = std::string(p.sixtyFour) == sim::ProcessEnvironment();
+            const bool reachable = where != DriversIn::SixtyFour || found || own;
             const sim::PrintSpooler& s = sim::machine().spooler;
             EXPECT_EQ(!reachable, s.HasPrinter("Vexlo Label")) << "queue of the model";
             EXPECT_EQ(!reachable, s.HasPrinter("Vexlo Label G")) << "queue of the model";
@@ -91,17 +109,17 @@ TEST_F(SimTest, RemovalReachesTheDriversOfTheMachinesOwnEnvironmentUnderWow64Onl
             EXPECT_TRUE(s.HasMonitor("Local Port"));
             EXPECT_FALSE(s.HasDriver("Vexlo-420 LABEL")) << "in the process's environment";
             EXPECT_FALSE(s.HasDriver("Vexlo-420G LABEL")) << "in the process's environment";
-            const bool sixtyFourLeft = where != DriversIn::Process && !found;
+            const bool sixtyFourLeft = where != DriversIn::Process && !found && !own;
             EXPECT_EQ(sixtyFourLeft, s.HasDriver("Vexlo-420 LABEL", p.sixtyFour)) << "in " << p.sixtyFour;
             EXPECT_EQ(sixtyFourLeft, s.HasDriver("Vexlo-420G LABEL", p.sixtyFour)) << "in " << p.sixtyFour;
-            EXPECT_EQ(where != DriversIn::SixtyFour, s.HasDriver("Acme LaserJet"));
-            EXPECT_EQ(where != DriversIn::Process, s.HasDriver("Acme LaserJet", p.sixtyFour));
+            EXPECT_EQ(where != DriversIn::SixtyFour || own, s.HasDriver("Acme LaserJet"));
+            EXPECT_EQ(where != DriversIn::Process || own, s.HasDriver("Acme LaserJet", p.sixtyFour));
 
             // The native environment is asked for only after "no environment"
             // reported nothing, and named in the deletions only under WOW64.
             Strings queries;
             for (int printer = 0; printer < 3; ++printer) {
-                if (where != DriversIn::SixtyFour) {
+                if (where != DriversIn::SixtyFour || own) {
                     queries.insert(queries.end(), {"", ""});
                 } else {
                     queries.push_back("");
@@ -117,6 +135,7 @@ TEST_F(SimTest, RemovalReachesTheDriversOfTheMachinesOwnEnvironmentUnderWow64Onl
             }
             EXPECT_EQ(monitors, Detailed("DeleteMonitorA"));
             EXPECT_EQ(drivers, Detailed("DeletePrinterDriverA"));
+            EXPECT_EQ("", sim::Leaks()) << "left behind by this pass";
         }
     }
 }
@@ -132,6 +151,9 @@ TEST_F(SimTest, FindNativeEnvironmentAsksWhatTheSystemHas) {
         {"IsWow64Process, then the native processor", kPlatforms[5], 0, 1, 1},
         {"IsWow64Process says not WOW64", kPlatforms[1], 0, 1, 0},
         {"neither function", kPlatforms[7], 0, 0, 0},
+        {"x64 process on x64: IsWow64Process2 says not WOW64", kPlatforms[9], 1, 0, 0},
+        {"x64 process, only IsWow64Process: not WOW64", kPlatforms[10], 0, 1, 0},
+        {"x64 process emulated on ARM64: not WOW64", kPlatforms[11], 1, 0, 0},
     };
     for (const Case& c : cases) {
         sim::Reset();

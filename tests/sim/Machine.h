@@ -49,15 +49,19 @@ struct CodePages {
 };
 
 // ---- processor and WOW64 --------------------------------------------------
-// The library runs as a 32-bit process: natively on 32-bit Windows, under
-// WOW64 on a 64-bit machine.
+// The library runs as a 32-bit process, natively on 32-bit Windows and under
+// WOW64 on a 64-bit machine, or as a 64-bit one: natively, or as an x64
+// process that ARM64 Windows emulates, which is not WOW64.
 struct Processor {
     USHORT nativeMachine = IMAGE_FILE_MACHINE_I386;  // or AMD64, ARM64, IA64
     // Which of kernel32's WOW64 queries GetProcAddress finds: Windows XP
     // before SP2 has neither, Windows 10 and later have both.
     bool hasIsWow64Process = true;
     bool hasIsWow64Process2 = true;
-    bool Wow64() const { return nativeMachine != IMAGE_FILE_MACHINE_I386; }
+    USHORT processMachine = IMAGE_FILE_MACHINE_I386;  // the process's own: I386 or AMD64
+    bool Wow64() const {
+        return processMachine == IMAGE_FILE_MACHINE_I386 && nativeMachine != IMAGE_FILE_MACHINE_I386;
+    }
 };
 
 // ---- system libraries -----------------------------------------------------
@@ -123,13 +127,16 @@ struct Printer {
 };
 
 // A printer's driver is found by its name among the drivers of the
-// environment asked for; monitors belong to no environment.
-inline constexpr const char* kProcessEnvironment = "Windows NT x86";
+// environment asked for; monitors belong to no environment. "No
+// environment" is the process's own: "Windows NT x86" for a 32-bit process,
+// "Windows x64" for an x64 one (emulated on ARM64 too, as this machine has
+// it).
+const char* ProcessEnvironment();
 
 struct PrintSpooler {
     std::vector<Printer> printers;
-    // The drivers of the 32-bit process's own environment, "Windows NT x86",
-    // which "no environment" stands for...
+    // The drivers of the process's own environment, which "no environment"
+    // stands for...
     std::vector<std::string> drivers;
     // ...and of the others, by environment name ("Windows x64", ...).
     std::map<std::string, std::vector<std::string>, NoCase> otherDrivers;

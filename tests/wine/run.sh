@@ -1,82 +1,126 @@
 #!/usr/bin/env bash
-# Runs the cross-compiled test programs under Wine in throwaway prefixes: a
-# 32-bit one, then a 64-bit one for the DLL under WOW64; given a release
-# bundle, its NSIS example in a 32-bit one of its own.
-# usage: tests/wine/run.sh build/mingw/bin [dist/VexloDeletePrinter-<version>]
+# Runs the cross-compiled test programs under Wine in throwaway prefixes.
+#   32: the 32-bit build in a 32-bit prefix; given a release bundle, its NSIS
+#       example in a 32-bit prefix of its own; then the 32-bit DLL under WOW64
+#       in a 64-bit prefix. Skipped, each by name, where the machine cannot
+#       run 32-bit programs.
+#   64: the 64-bit build in a 64-bit prefix, by the 64-bit Wine alone.
+# Each program's outcome is recorded; the last line sums them up.
+# usage: tests/wine/run.sh <32|64> <bin folder> [bundle folder]
 set -euo pipefail
-bin=$(cd "${1:?usage: run.sh <bin folder> [bundle folder]}" && pwd)
-bundle=${2:+$(cd "$2" && pwd)}
+usage="usage: tests/wine/run.sh <32|64> <bin folder> [bundle folder]"
+bits=${1:?$usage}
+[ "$bits" = 32 ] || [ "$bits" = 64 ] || { echo "$usage" >&2; exit 2; }
+bin=$(cd "${2:?$usage}" && pwd)
+bundle=${3:+$(cd "$3" && pwd)}
 here=$(cd "$(dirname "$0")/../.." && pwd)
 source "$here/scripts/wine-prefix.sh"
-wine_prefix_start
+source "$here/tests/stages.sh"
 
-failed=()
-run() {  # run <label> [env...] <program>
-    local label=$1; shift
-    echo "== $label"
-    if (cd "$bin" && env "$@"); then :; else failed+=("$label"); fi
+in_bin() { cd "$bin" && "$@"; }
+
+# The host's exit codes, its --version, and standard output kept to the
+# answer line around DeleteALL.
+host_checks() {
+    source "$here/tests/checks.sh"
+    local want got args
+    while read -r want args; do
+        got=0
+        # shellcheck disable=SC2086
+        (cd "$bin" && wine VexloHost.exe $args >/dev/null 2>&1) || got=$?
+        check "VexloHost $args: exit code" "$want" "$got"
+    done <<'EOF'
+0 IsConnected
+0 IsConnected VexloDeletePrinter.dll --ordinal
+2 Bogus
+2
+3 IsConnected no_such.dll
+4 IsConnected header_check.exe
+0 --help
+2 IsConnected --version
+EOF
+    # --version reads both version resources: the one of the DLL it loads,
+    # and its own.
+    local version printed said errors
+    version=$(cat "$bin/../VERSION")
+    [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] && version=$version.0
+    printed=$( (cd "$bin" && wine VexloHost.exe --version 2>&1) | tr -d '\r' | sed 's/ (.*//' | paste -sd '|')
+    check "VexloHost --version" "VexloDeletePrinter.dll $version|VexloHost.exe $version" "$printed"
+
+    # Around DeleteALL the host talks on standard error only: standard output
+    # is the answer line alone. (A disabled spooler makes the call short.)
+    (cd "$bin" && wine demo_machine.exe disable-spooler >/dev/null)
+    errors=$(mktemp)
+    printed=$( (cd "$bin" && wine VexloHost.exe DeleteALL 2>"$errors") | tr -d '\r' || true)
+    said=$(tr -d '\r' <"$errors" | sed 's/[0-9][0-9.]* s$/N s/' | paste -sd '|')
+    rm -f "$errors"
+    (cd "$bin" && wine demo_machine.exe enable-spooler >/dev/null)
+    check "VexloHost DeleteALL: standard output" "DeleteALL = 0" "$printed"
+    check "VexloHost DeleteALL: standard error" "VexloHost: removing the Vexlo-420 printer's software; the print spooler is stopped and started twice, this takes up to a few minutes...|VexloHost: DeleteALL took N s" "$said"
+    checks_done "VexloHost"
 }
 
-run "presence, code page 1252" wine presence_wine.exe
-run "presence, code page 932" LC_ALL=ja_JP.UTF-8 wine presence_wine.exe
-run "removal and spooler control" wine removal_wine.exe
-run "DeleteALL end to end" wine deleteall_wine.exe
-run "heap blocks left by a call, each call failed once" wine heap_balance_wine.exe
-run "IsConnected under load" wine load_wine.exe
-run "version resources" wine version_wine.exe
-
-run "public header from C, import library" wine header_check.exe
-run "planted winspool.drv and setupapi.dll" "$here/tests/wine/planted_dlls.sh" "$bin"
-
-# The host's exit codes: the answer, or why there is none.
-expect_exit() {  # expect_exit <code> <args...>
-    local want=$1; shift
-    local got=0
-    (cd "$bin" && wine VexloHost.exe "$@" >/dev/null 2>&1) || got=$?
-    if [ "$got" -eq "$want" ]; then echo "ok: VexloHost $* exits $got"; else
-        echo "FAILED: VexloHost $*: expected exit $want, got $got"; failed+=("VexloHost $*"); fi
+# The tests of one build in one prefix, the same for both builds.
+tests_in_prefix=(
+    "presence, code page 1252"
+    "presence, code page 932"
+    "removal and spooler control"
+    "DeleteALL end to end"
+    "heap blocks left by a call, each call failed once"
+    "IsConnected under load"
+    "version resources"
+    "public header from C, import library"
+    "planted winspool.drv and setupapi.dll"
+    "VexloHost"
+)
+run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
+    local label=$1
+    case "$2" in
+        "presence, code page 1252") in_bin wine presence_wine.exe ;;
+        "presence, code page 932") in_bin env LC_ALL=ja_JP.UTF-8 wine presence_wine.exe ;;
+        "removal and spooler control") in_bin wine removal_wine.exe ;;
+        "DeleteALL end to end") in_bin wine deleteall_wine.exe ;;
+        "heap blocks left by a call, each call failed once") in_bin wine heap_balance_wine.exe ;;
+        "IsConnected under load") in_bin wine load_wine.exe ;;
+        "version resources") in_bin wine version_wine.exe ;;
+        "public header from C, import library") in_bin wine header_check.exe ;;
+        "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
+        "VexloHost") host_checks ;;
+        *) echo "run.sh: no test named '$2' (label $label)"; return 1 ;;
+    esac
 }
-echo "== VexloHost"
-expect_exit 0 IsConnected
-expect_exit 0 IsConnected VexloDeletePrinter.dll --ordinal
-expect_exit 2 Bogus
-expect_exit 2
-expect_exit 3 IsConnected no_such.dll
-expect_exit 4 IsConnected header_check.exe
-expect_exit 0 --help
-expect_exit 2 IsConnected --version
-# --version reads both version resources: the one of the DLL it loads, and
-# its own.
-version=$(cat "$bin/../VERSION")
-[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] && version=$version.0
-printed=$( (cd "$bin" && wine VexloHost.exe --version 2>&1) | tr -d '\r' | sed 's/ (.*//' | paste -sd '|')
-if [ "$printed" = "VexloDeletePrinter.dll $version|VexloHost.exe $version" ]; then echo "ok: VexloHost --version: $printed"; else
-    echo "FAILED: VexloHost --version: expected both at $version, got [$printed]"; failures+=("VexloHost --version"); fi
 
-# Around DeleteALL the host talks on standard error only: standard output is
-# the answer line alone. (A disabled spooler makes the call short: answer 0.)
-(cd "$bin" && wine demo_machine.exe disable-spooler >/dev/null)
-errors=$(mktemp)
-printed=$( (cd "$bin" && wine VexloHost.exe DeleteALL 2>"$errors") | tr -d '\r' || true)
-said=$(tr -d '\r' <"$errors" | sed 's/[0-9][0-9.]* s$/N s/' | paste -sd '|')
-rm -f "$errors"
-(cd "$bin" && wine demo_machine.exe enable-spooler >/dev/null)
-if [ "$printed" = "DeleteALL = 0" ] && [[ "$said" == "VexloHost: removing the Vexlo-420 printer's software;"*"|VexloHost: DeleteALL took N s" ]]; then
-    echo "ok: VexloHost DeleteALL: standard output [$printed], standard error [$said]"; else
-    echo "FAILED: VexloHost DeleteALL: standard output [$printed], standard error [$said]"; failures+=("VexloHost DeleteALL"); fi
+# One prefix and the tests in it: when the prefix cannot be had, that fails
+# and its tests are skipped with the reason.
+in_prefix() {  # in_prefix <label> <win32|win64> <test names...>
+    local label=$1 arch=$2 name
+    shift 2
+    if ! wine_prefix_start "$arch"; then
+        printf 'failed\t%s: a fresh %s prefix\n' "$label" "$arch" >>"$VEXLO_RESULTS"
+        for name in "$@"; do skip "$label: $name" "the $arch prefix did not boot"; done
+        return
+    fi
+    for name in "$@"; do stage "$label: $name" run_in_prefix "$label" "$name"; done
+}
 
-if [ -n "$bundle" ]; then
-    echo "== the release bundle's NSIS example, in a fresh prefix"
-    wine_prefix_start
-    run "NSIS example" "$here/tests/wine/nsis_example.sh" "$bin" "$bundle"
+nsis_example() { "$here/tests/wine/nsis_example.sh" "$bin" "$bundle"; }
+wow64() { in_bin wine deleteall_wow64.exe; }
+
+if [ "$bits" = 64 ]; then
+    in_prefix "64-bit DLL" win64 "${tests_in_prefix[@]}"
+elif [ -z "$wine_32bit" ]; then
+    reason="this machine cannot run 32-bit programs (see scripts/setup)"
+    for name in "${tests_in_prefix[@]}"; do skip "32-bit DLL: $name" "$reason"; done
+    [ -z "$bundle" ] || skip "32-bit DLL: the release bundle's NSIS example" "$reason"
+    skip "32-bit DLL under WOW64: DeleteALL and IsConnected" "$reason"
+else
+    in_prefix "32-bit DLL" win32 "${tests_in_prefix[@]}"
+    if [ -n "$bundle" ]; then
+        if wine_prefix_start win32; then stage "32-bit DLL: the release bundle's NSIS example" nsis_example; else
+            printf 'failed\t%s\n' "32-bit DLL: a fresh win32 prefix for the NSIS example" >>"$VEXLO_RESULTS"; fi
+    fi
+    if wine_prefix_start win64; then stage "32-bit DLL under WOW64: DeleteALL and IsConnected" wow64; else
+        printf 'failed\t%s\n' "32-bit DLL under WOW64: a fresh win64 prefix" >>"$VEXLO_RESULTS"; fi
 fi
-
-echo "== a 64-bit prefix"
-wine_prefix_start win64
-run "DeleteALL and IsConnected under WOW64" wine deleteall_wow64.exe
-
-if [ ${#failed[@]} -ne 0 ]; then
-    echo "Wine tests failed: ${failed[*]}"
-    exit 1
-fi
-echo "Wine tests: all passed"
+wine_prefix_stop
+stages_summary

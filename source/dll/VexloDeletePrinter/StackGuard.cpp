@@ -3,12 +3,12 @@
 // provider while the host's loader runs our entry routine, and the DLL sets
 // nothing up at load. The canary is a terminator canary instead: a zero, a
 // line feed, a carriage return and 0xFF, which no overrun by a string copy
-// or a formatted print can write back unchanged.
+// or a formatted print can write back unchanged (read as a pointer's size).
 #include <windows.h>
 
 extern "C" {
 
-DWORD __stack_chk_guard = 0xFF0D0A00;
+DWORD_PTR __stack_chk_guard = 0xFF0D0A00;
 
 // A smashed stack in someone else's process: end it at once, as the
 // platform's own guard does, rather than run on or hand an exception to

@@ -61,8 +61,12 @@ bool PrintSpooler::HasDriver(const std::string& name, const char* environment) c
     return Contains(const_cast<PrintSpooler*>(this)->DriversOf(environment), name);
 }
 
+const char* ProcessEnvironment() {
+    return machine().processor.processMachine == IMAGE_FILE_MACHINE_AMD64 ? "Windows x64" : "Windows NT x86";
+}
+
 std::vector<std::string>& PrintSpooler::DriversOf(const char* environment) {
-    if (!environment || !*environment || EqualNoCase(environment, kProcessEnvironment)) return drivers;
+    if (!environment || !*environment || EqualNoCase(environment, ProcessEnvironment())) return drivers;
     return otherDrivers[environment];
 }
 bool PrintSpooler::HasMonitor(const std::string& name) const { return Contains(monitors, name); }
@@ -139,7 +143,7 @@ BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LP
         SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
         return FALSE;
     }
-    const std::string strings[] = {p->driver, asked.empty() ? kProcessEnvironment : asked, "C:\\drivers\\label.dll",
+    const std::string strings[] = {p->driver, asked.empty() ? ProcessEnvironment() : asked, "C:\\drivers\\label.dll",
                                    "C:\\drivers\\label.gpd", "C:\\drivers\\labelui.dll"};
     DWORD size = sizeof(DRIVER_INFO_2A);
     for (const std::string& s : strings) size += static_cast<DWORD>(s.size() + 1);
