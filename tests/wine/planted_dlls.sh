@@ -10,10 +10,11 @@ set -euo pipefail
 bin=$(cd "${1:?usage: planted_dlls.sh <bin folder>}" && pwd)
 scratch=$(mktemp -d /tmp/vexlo-planted.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
-mkdir "$scratch/app" "$scratch/cwd" "$scratch/control"
+mkdir "$scratch/app" "$scratch/cwd" "$scratch/control-winspool" "$scratch/control-setupapi"
 cp "$bin/VexloHost.exe" "$bin/VexloDeletePrinter.dll" "$scratch/app/"
-cp "$bin/demo_machine.exe" "$scratch/control/"
-for folder in app cwd control; do cp "$bin/planted/winspool.drv" "$bin/planted/setupapi.dll" "$scratch/$folder/"; done
+for folder in app cwd; do cp "$bin/planted/winspool.drv" "$bin/planted/setupapi.dll" "$scratch/$folder/"; done
+cp "$bin/import_control.exe" "$bin/planted/winspool.drv" "$scratch/control-winspool/"
+cp "$bin/import_control.exe" "$bin/planted/setupapi.dll" "$scratch/control-setupapi/"
 prefer_planted="winspool.drv,setupapi=n,b;$WINEDLLOVERRIDES"
 
 source "$(dirname "$0")/../checks.sh"
@@ -24,13 +25,20 @@ answer() {  # answer <export>: runs the host from the planted folders, prints it
     echo "$code"
 }
 
-# The control: a program that imports winspool.drv by name takes the planted
-# copy, so the test would see a DLL that did the same.
-code=0
-(cd "$scratch/control" && WINEDLLOVERRIDES=$prefer_planted wine ./demo_machine.exe list >/dev/null 2>&1) || code=$?
-check "control: a program importing winspool.drv by name loads the planted copy" "./control/winspool.drv.loaded " "$(markers)"
-check "control: and does not start" "nonzero" "$([ "$code" -ne 0 ] && echo nonzero || echo 0)"
-rm -f "$scratch/control/"*.loaded
+# The controls: a program that imports winspool.drv or setupapi.dll by name
+# takes the planted copy of each, so the test would see a DLL that did the
+# same. Without the override's preference it takes Wine's own and runs.
+for library in winspool.drv setupapi.dll; do
+    folder=control-${library%.*}
+    code=0
+    (cd "$scratch/$folder" && wine ./import_control.exe >/dev/null 2>&1) || code=$?
+    check "control: without the override, the program importing both runs" "0 " "$code $(markers)"
+    code=0
+    (cd "$scratch/$folder" && WINEDLLOVERRIDES=$prefer_planted wine ./import_control.exe >/dev/null 2>&1) || code=$?
+    check "control: with the override, the planted $library is loaded" "./$folder/$library.loaded " "$(markers)"
+    check "control: and the program does not start" "nonzero" "$([ "$code" -ne 0 ] && echo nonzero || echo 0)"
+    rm -f "$scratch/$folder/"*.loaded
+done
 
 (cd "$bin" && wine demo_machine.exe install attach >/dev/null)
 check "IsConnected with planted copies beside the host" 1 "$(answer IsConnected)"

@@ -4,6 +4,7 @@
 
 #include "presence/RegistryReader.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -147,9 +148,15 @@ void TestNoHandleGrowth(VexloExport isConnected) {
 
 }  // namespace
 
-int main() {
+// The code page the run is meant to have is named on the command line: the
+// expected answers follow it, so a locale that did not take effect must
+// fail the run rather than repeat another code page's.
+int main(int argc, char** argv) {
     const UINT codePage = GetACP();
     trace("presence_wine: ANSI code page %u\n", codePage);
+    const UINT meant = argc > 1 ? static_cast<UINT>(std::strtoul(argv[1], nullptr, 10)) : 0;
+    ok(codePage == meant, "GetACP(): expected the code page %s, got %u\n", argc > 1 ? argv[1] : "(none named)",
+       codePage);
     HMODULE module = LoadVexlo();
     if (!module) return winetest::done("presence_wine");
     VexloExport isConnected = ResolveExport(module, "IsConnected", 2);

@@ -18,6 +18,9 @@ source "$here/scripts/wine-prefix.sh"
 source "$here/tests/stages.sh"
 
 in_bin() { cd "$bin" && "$@"; }
+# The version as the project states it, read here rather than taken from the
+# build, so that a wrong conversion in the build shows.
+project_version=$(sed -n 's/^project(VexloDeletePrinter VERSION \([^ ]*\) .*/\1/p' "$here/CMakeLists.txt")
 
 # The host's exit codes, its --version, and standard output kept to the
 # answer line around DeleteALL.
@@ -42,7 +45,7 @@ EOF
     # --version reads both version resources: the one of the DLL it loads,
     # and its own.
     local version printed said errors
-    version=$(cat "$bin/../VERSION")
+    version=$project_version
     [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] && version=$version.0
     printed=$( (cd "$bin" && wine VexloHost.exe --version 2>&1) | tr -d '\r' | sed 's/ (.*//' | paste -sd '|')
     check "VexloHost --version" "VexloDeletePrinter.dll $version|VexloHost.exe $version" "$printed"
@@ -76,13 +79,13 @@ tests_in_prefix=(
 run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
     case "$2" in
-        "presence, code page 1252") in_bin wine presence_wine.exe ;;
-        "presence, code page 932") in_bin env LC_ALL=ja_JP.UTF-8 wine presence_wine.exe ;;
+        "presence, code page 1252") in_bin wine presence_wine.exe 1252 ;;
+        "presence, code page 932") in_bin env LC_ALL=ja_JP.UTF-8 wine presence_wine.exe 932 ;;
         "removal and spooler control") in_bin wine removal_wine.exe ;;
         "DeleteALL end to end") in_bin wine deleteall_wine.exe ;;
         "heap blocks left by a call, each call failed once") in_bin wine heap_balance_wine.exe ;;
         "IsConnected under load") in_bin wine load_wine.exe ;;
-        "version resources") in_bin wine version_wine.exe ;;
+        "version resources") in_bin wine version_wine.exe "$project_version" ;;
         "public header from C, import library") in_bin wine header_check.exe ;;
         "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
         "VexloHost") host_checks ;;

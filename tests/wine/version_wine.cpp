@@ -1,11 +1,30 @@
 // The version resources of the DLL and the host, read back as installers
-// read them (GetFileVersionInfoA, VerQueryValueA), against the version the
-// build was given.
+// read them (GetFileVersionInfoA, VerQueryValueA), against the version
+// named on the command line as the project states it ("1.0.0"): the four
+// numbers are taken from that text here, not from the build's conversion.
 #include "wine_test.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
+
+const char* gVersion = "";
+DWORD gNumbers[4] = {};
+
+// "a.b.c" or "a.b.c.d", the missing fourth number 0; false for anything else.
+bool ParseVersion(const char* text, DWORD numbers[4]) {
+    int count = 0;
+    for (const char* p = text; count < 4; ++count) {
+        char* end = nullptr;
+        if (*p < '0' || *p > '9') return false;
+        numbers[count] = std::strtoul(p, &end, 10);
+        p = end;
+        if (*p == '\0') return count >= 2;
+        if (*p++ != '.') return false;
+    }
+    return false;
+}
 
 struct Module {
     const char* file;
@@ -48,13 +67,13 @@ void CheckModule(const Module& m) {
        "%s: no fixed file information\n", m.file);
     if (!info) return;
     ok(info->dwSignature == VS_FFI_SIGNATURE, "%s: signature %#lx\n", m.file, info->dwSignature);
-    const DWORD expected[4] = {VEXLO_VERSION_NUMBERS};
+    const DWORD* expected = gNumbers;
     const DWORD fileVersion[4] = {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
                                   HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS)};
     const DWORD productVersion[4] = {HIWORD(info->dwProductVersionMS), LOWORD(info->dwProductVersionMS),
                                      HIWORD(info->dwProductVersionLS), LOWORD(info->dwProductVersionLS)};
-    ok(std::memcmp(fileVersion, expected, sizeof expected) == 0 &&
-           std::memcmp(productVersion, expected, sizeof expected) == 0,
+    ok(std::memcmp(fileVersion, expected, sizeof fileVersion) == 0 &&
+           std::memcmp(productVersion, expected, sizeof productVersion) == 0,
        "%s: expected file and product version %lu.%lu.%lu.%lu, got %lu.%lu.%lu.%lu and %lu.%lu.%lu.%lu\n", m.file,
        expected[0], expected[1], expected[2], expected[3], fileVersion[0], fileVersion[1], fileVersion[2],
        fileVersion[3], productVersion[0], productVersion[1], productVersion[2], productVersion[3]);
@@ -70,8 +89,8 @@ void CheckModule(const Module& m) {
 
     ExpectString(data, m.file, "CompanyName", "Vexlo");
     ExpectString(data, m.file, "ProductName", "Vexlo-420");
-    ExpectString(data, m.file, "FileVersion", VEXLO_VERSION);
-    ExpectString(data, m.file, "ProductVersion", VEXLO_VERSION);
+    ExpectString(data, m.file, "FileVersion", gVersion);
+    ExpectString(data, m.file, "ProductVersion", gVersion);
     ExpectString(data, m.file, "OriginalFilename", m.file);
     ExpectString(data, m.file, "InternalName", nullptr);
     ExpectString(data, m.file, "FileDescription", nullptr);
@@ -81,7 +100,10 @@ void CheckModule(const Module& m) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    gVersion = argc > 1 ? argv[1] : "";
+    ok(ParseVersion(gVersion, gNumbers), "expected the project's version on the command line, got \"%s\"\n",
+       gVersion);
     const Module modules[] = {{"VexloDeletePrinter.dll", VFT_DLL}, {"VexloHost.exe", VFT_APP}};
     for (const Module& m : modules) CheckModule(m);
     return winetest::done("version_wine");

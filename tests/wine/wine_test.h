@@ -1,6 +1,7 @@
 // A small conformance-test harness in the manner of Wine's own: ok() checks
 // a condition and prints what was expected and what came when it fails;
-// the program's exit code is the number of failures.
+// the program exits with 1 when any check failed, 0 when none did (a count
+// as the exit code could read as success: 256 wraps to 0 in a shell).
 #pragma once
 
 #include <windows.h>
@@ -39,7 +40,7 @@ inline void okAt(int condition, const char* file, int line, const char* format, 
 
 inline int done(const char* name) {
     std::printf("%s: %d tests executed, %d failures\n", name, successes() + failures(), failures());
-    return failures();
+    return failures() == 0 ? 0 : 1;
 }
 
 }  // namespace winetest
