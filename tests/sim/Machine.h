@@ -163,6 +163,7 @@ struct Files {
 struct Call {
     std::string function;
     std::string detail;  // the arguments that matter, as text
+    DWORD tick = 0;      // the tick count when it was called
 };
 
 enum class HandleKind { Key, ServiceManager, Service, Printer, Search, Inf, Module };

@@ -73,7 +73,7 @@ void Fail(const std::string& function, int nth, DWORD error, bool always) {
 }
 
 std::optional<DWORD> Enter(const char* function, std::string detail) {
-    machine().calls.push_back({function, std::move(detail)});
+    machine().calls.push_back({function, std::move(detail), machine().tickCount});
     const int n = ++books().seen[function];
     for (const Fault& f : books().faults) {
         if (f.function == function && (n == f.nth || (f.always && n > f.nth))) return f.error;

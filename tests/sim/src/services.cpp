@@ -95,8 +95,9 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
 }
 
 BOOL WINAPI QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
+    const bool failed = FaultInjected(__func__);
     machine().tickCount += machine().services.queryMs;  // a round trip to the service manager takes time
-    if (FaultInjected(__func__)) return FALSE;
+    if (failed) return FALSE;
     Service* service = ServiceOf(handle);
     if (!service) {
         SetLastError(ERROR_INVALID_HANDLE);
