@@ -78,7 +78,15 @@ add_custom_command(TARGET VexloDeletePrinter POST_BUILD
 add_version_resource(VexloDeletePrinter VexloDeletePrinter.dll
                      "Vexlo-420 printer presence check and software removal" VFT_DLL)
 
-add_executable(VexloHost host/VexloHost.cpp)
+# The host links the library's code for its listing, which decides by the
+# removal's own rules; the JSON library (Debian's, header only) is the host's
+# alone. Its headers come from a folder of their own, not the build machine's
+# include folder.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+add_executable(VexloHost host/VexloHost.cpp host/ListInstalled.cpp host/ReportInventory.cpp)
+target_include_directories(VexloHost SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
+target_link_libraries(VexloHost PRIVATE VexloCore)
 add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from the command line" VFT_APP)
 target_link_libraries(VexloHost PRIVATE version)
 target_link_options(VexloHost PRIVATE -s)

@@ -1,5 +1,9 @@
 // Console host: loads VexloDeletePrinter.dll, calls one export and exits with
 // its answer (0 or 1). Exit codes 2 and above mean the call never happened.
+// Or lists, read-only, what of the printer's software is installed.
+#include "ListInstalled.h"
+#include "ReportInventory.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +16,7 @@ typedef BOOLEAN(WINAPI* ExportFn)(void);
 const char kUsage[] =
     "usage: VexloHost IsConnected|DeleteALL [path\\to\\VexloDeletePrinter.dll] [--ordinal]\n"
     "       VexloHost --version [path\\to\\VexloDeletePrinter.dll]\n"
+    "       VexloHost list [--json]\n"
     "       VexloHost --help\n";
 
 const char kHelp[] =
@@ -26,9 +31,19 @@ const char kHelp[] =
     "                starts the print spooler twice and takes up to a few minutes.\n"
     "  --ordinal     finds the export by its ordinal (DeleteALL 1, IsConnected 2).\n"
     "  --version     prints the version of the DLL it would load, and its own.\n"
+    "  list          shows what of the printer's software is installed, by the rules\n"
+    "                DeleteALL removes it by: whether the printer is attached, the\n"
+    "                spooler's state, the queues whose driver name contains\n"
+    "                Vexlo-420, the monitor VexloLM, the two drivers (also for the\n"
+    "                machine's own environment under WOW64) and the oem*.inf\n"
+    "                packages whose provider is Vexlo. Reads only: it starts, stops\n"
+    "                and deletes nothing. Needs the rights DeleteALL needs to open\n"
+    "                the queues. --json prints one JSON object (UTF-8) instead.\n"
     "\n"
     "Exit codes: 0 or 1 the export's answer; 2 bad usage; 3 the DLL could not be\n"
-    "loaded; 4 the DLL has no such export.\n";
+    "loaded; 4 the DLL has no such export.\n"
+    "For list: 0 none of the software is installed; 1 some is; 2 bad usage; 5 a\n"
+    "list of the print spooler's could not be read (the listing is incomplete).\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -72,9 +87,29 @@ void PrintVersion(const char* what, HMODULE module) {
     }
 }
 
+// Exit code of list when a list of the spooler's could not be read.
+constexpr int kListsUnreadable = 5;
+
+int List(int argc, char** argv) {
+    bool json = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") != 0) return Usage();
+        json = true;
+    }
+    const vexlo::Inventory inventory = vexlo::ListInstalled();
+    if (json) {
+        vexlo::PrintInventoryJson(inventory);
+    } else {
+        vexlo::PrintInventoryTable(inventory);
+    }
+    if (!inventory.listsRead) return kListsUnreadable;
+    return inventory.SoftwareInstalled() ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "list") == 0) return List(argc, argv);
     const char* exportName = nullptr;
     const char* dllPath = "VexloDeletePrinter.dll";
     bool byOrdinal = false;

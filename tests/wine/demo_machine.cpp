@@ -3,6 +3,14 @@
 // for the machine's own environment, "Windows x64", as a 64-bit installer
 // does. Commands, run in the order given:
 //   install        a label printer's software beside another maker's
+//   install-near-misses  what resembles it and is not: a driver with the
+//                  model's name in another letter case and its queue, a
+//                  package whose provider only starts with the brand, and
+//                  one of the brand's whose file is no OEM package
+//   install-odd-names    queues of the model with a quote in its name (a
+//                  printer's name cannot hold a backslash), and under code
+//                  page 932 one with double-byte characters (a trail byte
+//                  0x5C among them)
 //   attach         the printer in the USB printing class driver's device list
 //   detach         the device list gone again
 //   start-spooler  the Spooler service started from this program
@@ -54,6 +62,19 @@ void Install() {
     machine::WriteInf("oem22.inf", machine::PrinterInf("Acme"));
 }
 
+void InstallNearMisses() {
+    machine::InstallDriver("vexlo-420 Mono");
+    machine::InstallPrinter("Lower", "vexlo-420 Mono");
+    machine::WriteInf("oem23.inf", machine::PrinterInf("\"Vexlo Inc\""));
+    machine::WriteInf("vexlo.inf", machine::PrinterInf("Vexlo"));
+}
+
+void InstallOddNames() {
+    machine::InstallPrinter("Vexlo \"Q\" 1", "Vexlo-420 LABEL");
+    // "Vexlo " and U+8868 U+30E9 U+30D9 U+30EB in code page 932.
+    if (GetACP() == 932) machine::InstallPrinter("Vexlo \x95\x5c\x83\x89\x83\x78\x83\x8b", "Vexlo-420 LABEL");
+}
+
 void ExpectRemoved() {
     const struct {
         bool (*present)(const char*);
@@ -90,13 +111,17 @@ void Attach() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::printf("usage: demo_machine install|attach|detach|start-spooler|disable-spooler|enable-spooler|list|"
+        std::printf("usage: demo_machine install|install-near-misses|install-odd-names|attach|detach|start-spooler|disable-spooler|enable-spooler|list|"
                     "expect-removed...\n");
         return 2;
     }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "install") == 0) {
             Install();
+        } else if (std::strcmp(argv[i], "install-near-misses") == 0) {
+            InstallNearMisses();
+        } else if (std::strcmp(argv[i], "install-odd-names") == 0) {
+            InstallOddNames();
         } else if (std::strcmp(argv[i], "attach") == 0) {
             Attach();
         } else if (std::strcmp(argv[i], "detach") == 0) {

@@ -8,6 +8,7 @@
 # Each program's outcome is recorded; the last line sums them up.
 # usage: tests/wine/run.sh <32|64> <bin folder> [bundle folder]
 set -euo pipefail
+trap 'echo "tests/wine/run.sh: stopped: \"$BASH_COMMAND\" failed (exit status $?)" >&2' ERR
 usage="usage: tests/wine/run.sh <32|64> <bin folder> [bundle folder]"
 bits=${1:?$usage}
 [ "$bits" = 32 ] || [ "$bits" = 64 ] || { echo "$usage" >&2; exit 2; }
@@ -18,6 +19,8 @@ source "$here/scripts/wine-prefix.sh"
 source "$here/tests/stages.sh"
 
 in_bin() { cd "$bin" && "$@"; }
+# The spooler environment of the build's own processes.
+if [ "$bits" = 64 ]; then environment="Windows x64"; else environment="Windows NT x86"; fi
 # The version as the project states it, read here rather than taken from the
 # build, so that a wrong conversion in the build shows.
 project_version=$(sed -n 's/^project(VexloDeletePrinter VERSION \([^ ]*\) .*/\1/p' "$here/CMakeLists.txt")
@@ -65,6 +68,7 @@ EOF
 
 # The tests of one build in one prefix, the same for both builds.
 tests_in_prefix=(
+    "VexloHost list"
     "presence, code page 1252"
     "presence, code page 932"
     "removal and spooler control"
@@ -79,6 +83,7 @@ tests_in_prefix=(
 run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
     case "$2" in
+        "VexloHost list") "$here/tests/wine/list_wine.sh" "$bin" "$environment" ;;
         "presence, code page 1252") in_bin wine presence_wine.exe 1252 ;;
         "presence, code page 932") in_bin env LC_ALL=ja_JP.UTF-8 wine presence_wine.exe 932 ;;
         "removal and spooler control") in_bin wine removal_wine.exe ;;

@@ -212,6 +212,7 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...);
 
 // Service Control Manager
 #define GENERIC_EXECUTE 0x20000000
+#define SC_MANAGER_CONNECT 0x0001
 #define SERVICE_QUERY_STATUS 0x0004
 #define SERVICE_START 0x0010
 #define SERVICE_STOP 0x0020

@@ -1,4 +1,5 @@
-// The print spooler calls the library makes, served by the simulated machine.
+// The print spooler calls the library and VexloHost's listing make, served by
+// the simulated machine.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +25,14 @@ typedef struct _DRIVER_INFO_2A {
     LPSTR pConfigFile;
 } DRIVER_INFO_2A, *PDRIVER_INFO_2A;
 
+typedef struct _DRIVER_INFO_1A {
+    LPSTR pName;
+} DRIVER_INFO_1A, *PDRIVER_INFO_1A;
+
+typedef struct _MONITOR_INFO_1A {
+    LPSTR pName;
+} MONITOR_INFO_1A, *PMONITOR_INFO_1A;
+
 typedef struct _PRINTER_DEFAULTSA {
     LPSTR pDatatype;
     LPDEVMODEA pDevMode;
@@ -39,3 +48,7 @@ BOOL WINAPI DeletePrinter(HANDLE printer);
 BOOL WINAPI ClosePrinter(HANDLE printer);
 BOOL WINAPI DeleteMonitorA(LPSTR serverName, LPSTR environment, LPSTR monitorName);
 BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driverName);
+BOOL WINAPI EnumPrinterDriversA(LPSTR serverName, LPSTR environment, DWORD level, LPBYTE buffer, DWORD bufferSize,
+                                LPDWORD needed, LPDWORD returned);
+BOOL WINAPI EnumMonitorsA(LPSTR serverName, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
+                          LPDWORD returned);

@@ -54,8 +54,10 @@ using namespace sim;
 
 SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD desiredAccess) {
     if (FaultInjected(__func__)) return nullptr;
-    if (machineName || databaseName || desiredAccess != GENERIC_EXECUTE) {
-        machine().misuse.push_back("OpenSCManagerA: expected the local default database and GENERIC_EXECUTE");
+    // The removal asks to control services, a listing only to connect.
+    if (machineName || databaseName || (desiredAccess != GENERIC_EXECUTE && desiredAccess != SC_MANAGER_CONNECT)) {
+        machine().misuse.push_back(
+            "OpenSCManagerA: expected the local default database and GENERIC_EXECUTE or SC_MANAGER_CONNECT");
     }
     if (const Answer* answer = Scripted(__func__); answer && !answer->ok) return nullptr;
     if (machine().services.script.empty() && machine().services.managerAccessDenied) {
@@ -72,8 +74,8 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desir
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (desiredAccess != (SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP)) {
-        machine().misuse.push_back("OpenServiceA: expected access 0x34");
+    if (desiredAccess != (SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP) && desiredAccess != SERVICE_QUERY_STATUS) {
+        machine().misuse.push_back("OpenServiceA: expected access 0x34, or 0x4 to read the status only");
     }
     if (const Answer* answer = Scripted(__func__)) {
         if (!answer->ok) return nullptr;

@@ -41,6 +41,36 @@ private:
     char* at_;
 };
 
+// An enumeration's answer: `count` records, each followed in the buffer by
+// the strings `texts(i)` lists, written by `fill(record, i, strings)`; the
+// size it needs, and refused as the spooler refuses a buffer too small.
+template <typename Record, typename Texts>
+DWORD EnumerationSize(std::size_t count, Texts texts) {
+    DWORD size = static_cast<DWORD>(count * sizeof(Record));
+    for (std::size_t i = 0; i < count; ++i) {
+        for (const std::string& t : texts(i)) size += static_cast<DWORD>(t.size() + 1);
+    }
+    return size;
+}
+
+template <typename Record, typename Texts, typename Fill>
+BOOL AnswerEnumeration(std::size_t count, Texts texts, Fill fill, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
+                       LPDWORD returned) {
+    const DWORD size = EnumerationSize<Record>(count, texts);
+    *needed = size;
+    *returned = 0;
+    if (count == 0) return TRUE;
+    if (!buffer || bufferSize < size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    auto* records = reinterpret_cast<Record*>(buffer);
+    StringArea strings(buffer + count * sizeof(Record));
+    for (std::size_t i = 0; i < count; ++i) fill(records[i], i, strings);
+    *returned = static_cast<DWORD>(count);
+    return TRUE;
+}
+
 bool Erase(std::vector<std::string>& names, const std::string& name) {
     auto it = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return EqualNoCase(n, name); });
     if (it == names.end()) return false;
@@ -78,11 +108,11 @@ using namespace sim;
 BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
                           LPDWORD returned) {
     const std::vector<Printer>& printers = machine().spooler.printers;
-    DWORD size = static_cast<DWORD>(printers.size() * sizeof(PRINTER_INFO_4A));
-    for (const Printer& p : printers) size += static_cast<DWORD>(FullName(p).size() + 1 + p.server.size() + 1);
+    auto texts = [&](std::size_t i) { return std::vector<std::string>{FullName(printers[i]), printers[i].server}; };
     *returned = 0;
     if (auto error = Enter(__func__, std::to_string(bufferSize))) {
         // A platform that keeps asking for more than it asked for before.
+        const DWORD size = EnumerationSize<PRINTER_INFO_4A>(printers.size(), texts);
         if (*error == ERROR_INSUFFICIENT_BUFFER) *needed = std::max(size, bufferSize) + 64;
         SetLastError(*error);
         return FALSE;
@@ -90,21 +120,12 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, D
     if (flags != (PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS) || name || level != 4) {
         machine().misuse.push_back("EnumPrintersA: expected local and connections, no name, level 4");
     }
-    *needed = size;
-    if (printers.empty()) return TRUE;
-    if (!buffer || bufferSize < size) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    auto* records = reinterpret_cast<PRINTER_INFO_4A*>(buffer);
-    StringArea strings(buffer + printers.size() * sizeof(PRINTER_INFO_4A));
-    for (std::size_t i = 0; i < printers.size(); ++i) {
-        records[i].pPrinterName = strings.Put(FullName(printers[i]));
-        records[i].pServerName = printers[i].server.empty() ? nullptr : strings.Put(printers[i].server);
-        records[i].Attributes = printers[i].server.empty() ? 0x40 : 0x10;  // local or network
-    }
-    *returned = static_cast<DWORD>(printers.size());
-    return TRUE;
+    auto fill = [&](PRINTER_INFO_4A& record, std::size_t i, StringArea& strings) {
+        record.pPrinterName = strings.Put(FullName(printers[i]));
+        record.pServerName = printers[i].server.empty() ? nullptr : strings.Put(printers[i].server);
+        record.Attributes = printers[i].server.empty() ? 0x40 : 0x10;  // local or network
+    };
+    return AnswerEnumeration<PRINTER_INFO_4A>(printers.size(), texts, fill, buffer, bufferSize, needed, returned);
 }
 
 BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA defaults) {
@@ -220,4 +241,32 @@ BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driv
     }
     Erase(drivers, name);
     return TRUE;
+}
+
+// Level 2: each driver's name and environment, the rest left empty.
+BOOL WINAPI EnumPrinterDriversA(LPSTR serverName, LPSTR environment, DWORD level, LPBYTE buffer, DWORD bufferSize,
+                                LPDWORD needed, LPDWORD returned) {
+    if (FaultInjected(__func__, (environment ? environment : std::string()) + ":" + std::to_string(bufferSize))) {
+        return FALSE;
+    }
+    if (serverName || level != 2) machine().misuse.push_back("EnumPrinterDriversA: expected no server, level 2");
+    const std::vector<std::string>& drivers = machine().spooler.DriversOf(environment);
+    const std::string asked = environment && *environment ? environment : ProcessEnvironment();
+    auto texts = [&](std::size_t i) { return std::vector<std::string>{drivers[i], asked}; };
+    auto fill = [&](DRIVER_INFO_2A& record, std::size_t i, StringArea& strings) {
+        record = {3, strings.Put(drivers[i]), strings.Put(asked), nullptr, nullptr, nullptr};
+    };
+    return AnswerEnumeration<DRIVER_INFO_2A>(drivers.size(), texts, fill, buffer, bufferSize, needed, returned);
+}
+
+BOOL WINAPI EnumMonitorsA(LPSTR serverName, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
+                          LPDWORD returned) {
+    if (FaultInjected(__func__, std::to_string(bufferSize))) return FALSE;
+    if (serverName || level != 1) machine().misuse.push_back("EnumMonitorsA: expected no server, level 1");
+    const std::vector<std::string>& monitors = machine().spooler.monitors;
+    auto texts = [&](std::size_t i) { return std::vector<std::string>{monitors[i]}; };
+    auto fill = [&](MONITOR_INFO_1A& record, std::size_t i, StringArea& strings) {
+        record.pName = strings.Put(monitors[i]);
+    };
+    return AnswerEnumeration<MONITOR_INFO_1A>(monitors.size(), texts, fill, buffer, bufferSize, needed, returned);
 }

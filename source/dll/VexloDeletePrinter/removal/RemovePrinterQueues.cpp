@@ -1,91 +1,16 @@
 #include "removal/PrinterRemoval.h"
 
-#include "UniqueHandle.h"
-#include "removal/NativeEnvironment.h"
-
-#include <cstring>
+#include "removal/PrinterQueueWalk.h"
 
 namespace vexlo {
-namespace {
-
-// Calls of EnumPrintersA at most. A list that grows between the size query
-// and the fetch needs one more call, rarely two; a platform that keeps
-// failing or keeps asking for more never ends the loop on its own, so past
-// this bound the enumeration counts as empty.
-constexpr int kMaxEnumerationCalls = 8;
-
-constexpr DWORD kEnumFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-
-// The local queues and connections at level 4, in a buffer the caller owns;
-// empty when they cannot be had.
-struct PrinterList {
-    unique_hlocal buffer;
-    DWORD count = 0;
-    const PRINTER_INFO_4A* entries() const { return static_cast<const PRINTER_INFO_4A*>(buffer.get()); }
-};
-
-PrinterList EnumeratePrinters(const Winspool& winspool) {
-    PrinterList list;
-    DWORD bufferSize = 0, needed = 0, returned = 0;
-    BOOL ok = winspool.EnumPrintersA(kEnumFlags, nullptr, 4, nullptr, 0, &needed, &returned);
-    for (int calls = 1; !ok; ++calls) {
-        if (calls == kMaxEnumerationCalls) return {};
-        if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            list.buffer.reset();  // the old buffer goes before the new one comes
-            list.buffer.reset(LocalAlloc(LPTR, needed));
-            if (!list.buffer) return {};
-            bufferSize = needed;
-        }
-        // The size passed is the buffer's own: a size the platform reported
-        // with another error must not let it write past the buffer.
-        ok = winspool.EnumPrintersA(kEnumFlags, nullptr, 4, static_cast<LPBYTE>(list.buffer.get()), bufferSize,
-                                    &needed, &returned);
-    }
-    if (!list.buffer) return {};
-    const DWORD fits = bufferSize / sizeof(PRINTER_INFO_4A);
-    list.count = returned < fits ? returned : fits;
-    return list;
-}
-
-// The printer's level-2 driver information for `environment` (nullptr: the
-// process's own), in a zero-filled buffer of the size the platform asks for;
-// empty when it cannot be had.
-unique_heap_block FetchDriverInfo(const Winspool& winspool, HANDLE printer, LPSTR environment) {
-    DWORD needed = 0;
-    winspool.GetPrinterDriverA(printer, environment, 2, nullptr, 0, &needed);
-    if (needed < sizeof(DRIVER_INFO_2A)) return {};
-    unique_heap_block info(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!info || !winspool.GetPrinterDriverA(printer, environment, 2, static_cast<BYTE*>(info.get()), needed, &needed)) {
-        return {};
-    }
-    return info;
-}
-
-bool UsesModelDriver(const Winspool& winspool, HANDLE printer, EnvironmentName& nativeEnvironment) {
-    unique_heap_block info = FetchDriverInfo(winspool, printer, nullptr);
-    // Under WOW64 "no environment" is the 32-bit one, and a queue's driver
-    // may be installed for the machine's own environment only.
-    if (!info && !nativeEnvironment.empty()) info = FetchDriverInfo(winspool, printer, nativeEnvironment.data());
-    if (!info) return false;
-    const char* driverName = reinterpret_cast<const DRIVER_INFO_2A*>(info.get())->pName;
-    return driverName && std::strstr(driverName, kModelName) != nullptr;
-}
-
-}  // namespace
 
 void RemovePrinterQueues(const Winspool& winspool) {
-    if (!winspool) return;
-    const PrinterList printers = EnumeratePrinters(winspool);
-    EnvironmentName nativeEnvironment = FindNativeEnvironment();
-    for (DWORD i = 0; i < printers.count; ++i) {
-        LPSTR name = printers.entries()[i].pPrinterName;
-        if (!name) continue;
-        PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        unique_printer printer(winspool.ClosePrinter);
-        if (!winspool.OpenPrinterA(name, printer.put(), &defaults)) continue;
+    const QueueVisit deleteModelQueue = [](void*, const Winspool& spooler, HANDLE printer, const char*,
+                                           const char* driver, const char*) {
         // A refused deletion leaves the queue; the handle closes either way.
-        if (UsesModelDriver(winspool, printer.get(), nativeEnvironment)) winspool.DeletePrinter(printer.get());
-    }
+        if (IsModelDriver(driver)) spooler.DeletePrinter(printer);
+    };
+    WalkPrinterQueues(winspool, deleteModelQueue, nullptr);
 }
 
 }  // namespace vexlo
