@@ -22,19 +22,7 @@ in_bin() { (cd "$bin" && env LC_ALL=ja_JP.UTF-8 "$@"); }
 list_json() {
     local code=0 json
     json=$(in_bin wine VexloHost.exe list --json) || code=$?
-    python3 -c '
-import json, sys
-d = json.loads(sys.stdin.buffer.read().decode("utf-8"))
-def show(field, items):
-    print(field + "=" + "; ".join(sorted(items)))
-print("attached=" + json.dumps(d["attached"]))
-show("deviceEntries", d["deviceEntries"])
-print("spooler=" + d["spooler"])
-show("queues", ["%s|%s|%s" % (q["name"], q["driver"], q["environment"]) for q in d["queues"]])
-show("monitors", d["monitors"])
-show("drivers", ["%s|%s" % (x["name"], x["environment"]) for x in d["drivers"]])
-show("packages", ["%s|%s|%s" % (p["file"], p["class"], p["driverVer"]) for p in d["packages"]])
-' <<<"$json" || echo "unparsable=$json"
+    python3 "$(dirname "$0")/listing_summary.py" <<<"$json" || echo "unparsable=$json"
     echo "exit=$code"
 }
 field() { sed -n "s/^$1=//p" <<<"$2"; }

@@ -112,6 +112,7 @@ in_prefix() {  # in_prefix <label> <win32|win64> <test names...>
 }
 
 nsis_example() { "$here/tests/wine/nsis_example.sh" "$bin" "$bundle"; }
+wow64_list() { "$here/tests/wine/list_wow64.sh" "$bin"; }
 wow64() { in_bin wine deleteall_wow64.exe; }
 
 if [ "$bits" = 64 ]; then
@@ -120,6 +121,7 @@ elif [ -z "$wine_32bit" ]; then
     reason="this machine cannot run 32-bit programs (see scripts/setup)"
     for name in "${tests_in_prefix[@]}"; do skip "32-bit DLL: $name" "$reason"; done
     [ -z "$bundle" ] || skip "32-bit DLL: the release bundle's NSIS example" "$reason"
+    skip "32-bit DLL under WOW64: VexloHost list" "$reason"
     skip "32-bit DLL under WOW64: DeleteALL and IsConnected" "$reason"
 else
     in_prefix "32-bit DLL" win32 "${tests_in_prefix[@]}"
@@ -127,7 +129,10 @@ else
         if wine_prefix_start win32; then stage "32-bit DLL: the release bundle's NSIS example" nsis_example; else
             printf 'failed\t%s\n' "32-bit DLL: a fresh win32 prefix for the NSIS example" >>"$VEXLO_RESULTS"; fi
     fi
-    if wine_prefix_start win64; then stage "32-bit DLL under WOW64: DeleteALL and IsConnected" wow64; else
+    if wine_prefix_start win64; then
+        stage "32-bit DLL under WOW64: VexloHost list" wow64_list
+        stage "32-bit DLL under WOW64: DeleteALL and IsConnected" wow64
+    else
         printf 'failed\t%s\n' "32-bit DLL under WOW64: a fresh win64 prefix" >>"$VEXLO_RESULTS"; fi
 fi
 wine_prefix_stop
