@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# A signed release, with a throwaway certificate authority made here: every
+# PE file of the bundle carries an Authenticode signature that osslsigncode
+# verifies against that authority; one changed byte is refused; each
+# detached signature, attached to the unsigned build of the same tree, gives
+# the signed file byte for byte; the signed DLL still loads and answers under
+# Wine; and a missing certificate, a wrong or missing password, a certificate
+# not for code signing and an expired one are each refused, naming the
+# problem, with no bundle written.
+# usage: tests/check_signing.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+here=$(pwd)
+source tests/checks.sh
+scratch=$(mktemp -d /tmp/vexlo-signing.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+pki=$scratch/pki
+mkdir "$pki"
+unset VEXLO_SIGN_PASSWORD
+
+# The authority, and certificates it issues: for code signing, for a web
+# server only, and for code signing but expired yesterday.
+quiet() { "$@" >/dev/null 2>&1 || { echo "FAILED: $*"; "$@"; exit 1; }; }
+printf 'a test password\n' >"$pki/password"
+printf 'not the password\n' >"$pki/wrong"
+quiet openssl req -x509 -newkey rsa:2048 -nodes -keyout "$pki/ca.key" -out "$pki/ca.pem" -days 2 -subj "/CN=Vexlo Test CA"
+issue() {  # issue <name> <extended key usage> <days>
+    printf 'extendedKeyUsage=%s\nkeyUsage=digitalSignature\n' "$2" >"$pki/$1.ext"
+    quiet openssl req -newkey rsa:2048 -nodes -keyout "$pki/$1.key" -out "$pki/$1.csr" -subj "/CN=Vexlo Test $1/O=Vexlo"
+    quiet openssl x509 -req -in "$pki/$1.csr" -CA "$pki/ca.pem" -CAkey "$pki/ca.key" -CAcreateserial -days "$3" \
+        -extfile "$pki/$1.ext" -out "$pki/$1.pem"
+    quiet openssl pkcs12 -export -inkey "$pki/$1.key" -in "$pki/$1.pem" -certfile "$pki/ca.pem" -out "$pki/$1.pfx" \
+        -passout "file:$pki/password"
+}
+issue signing codeSigning 2
+issue server serverAuth 2
+issue expired codeSigning -1
+
+# A copy of the tree with a dist/ of its own: the unsigned bundle, then the
+# signed one, the password from the environment.
+tree=$scratch/tree
+mkdir "$tree"
+tar --exclude=./build --exclude=./dist -cf - . | tar -xf - -C "$tree"
+(cd "$tree" && scripts/package "$scratch/build" >/dev/null)
+name=$(cd "$tree/dist" && ls -d VexloDeletePrinter-*[0-9] | head -n1)
+mv "$tree/dist/$name" "$scratch/unsigned"
+(cd "$tree" && VEXLO_SIGN_PASSWORD='a test password' scripts/package "$scratch/build" --sign "$pki/signing.pfx" >/dev/null)
+signed=$tree/dist/$name
+pe_files="VexloDeletePrinter.dll VexloHost.exe x64/VexloDeletePrinter.dll x64/VexloHost.exe"
+
+listed=$(unzip -Z1 "$tree/dist/$name.zip" | grep '^[^/]*/signatures/' | sort | paste -sd ' ')
+check "signatures in the zip" "$(printf "$name/signatures/%s.sig\n" $pe_files | sort | paste -sd ' ')" "$listed"
+if (cd "$signed" && sha256sum --quiet -c SHA256SUMS); then echo "ok: sha256sum -c SHA256SUMS"; else
+    fail "sha256sum -c SHA256SUMS of the signed bundle"; fi
+check "SHA256SUMS covers the signatures too" 16 "$(wc -l <"$signed/SHA256SUMS")"
+check "README names the signer" \
+      "Signed (Authenticode, SHA-256) by: CN = Vexlo Test signing, O = Vexlo. The signatures alone are in signatures/." \
+      "$(grep -m1 '^Signed' "$signed/README.txt" | tr -d '\r')"
+check "the unsigned README says nothing of signing" "" "$(grep '^Signed\|@SIGNED@' "$scratch/unsigned/README.txt" || true)"
+
+for file in $pe_files; do
+    said=$(osslsigncode verify -CAfile "$pki/ca.pem" -in "$signed/$file" 2>&1) && code=0 || code=$?
+    check "$file: osslsigncode verify against the test authority" "0 Signature verification: ok" \
+          "$code $(grep -m1 -o 'Signature verification: [a-z]*' <<<"$said")"
+    osslsigncode attach-signature -sigin "$signed/signatures/$file.sig" -in "$scratch/unsigned/$file" \
+        -out "$scratch/attached" >/dev/null 2>&1 || true
+    if cmp -s "$scratch/attached" "$signed/$file"; then
+        echo "ok: $file: the unsigned build with its detached signature attached is the signed file"
+    else
+        fail "$file: attaching signatures/$file.sig to the unsigned build does not give the signed file ($(cmp "$scratch/attached" "$signed/$file" 2>&1 || true))"
+    fi
+    rm -f "$scratch/attached"
+done
+
+# One byte of the code changed: the signature no longer holds.
+cp "$signed/x64/VexloDeletePrinter.dll" "$scratch/tampered.dll"
+byte=$(od -An -tu1 -j 1280 -N1 "$scratch/tampered.dll" | tr -d ' ')
+printf "$(printf '\\%03o' $(( (byte + 1) % 256 )))" | dd of="$scratch/tampered.dll" bs=1 seek=1280 conv=notrunc 2>/dev/null
+code=0
+osslsigncode verify -CAfile "$pki/ca.pem" -in "$scratch/tampered.dll" >/dev/null 2>&1 || code=$?
+check "one byte changed: osslsigncode verify refuses" "refused" "$([ "$code" -ne 0 ] && echo refused || echo accepted)"
+
+# The signed host and DLL under Wine: the 64-bit ones, and the 32-bit ones
+# where this machine runs 32-bit programs.
+# (Output goes through files: a pipe would be held open by the processes
+# Wine starts for the prefix, and never end.)
+wine_answer() {  # wine_answer <win32|win64> <folder>: the host's output and exit code
+    (source scripts/wine-prefix.sh
+     wine_prefix_start "$1" >/dev/null 2>&1 </dev/null
+     code=0
+     (cd "$2" && wine VexloHost.exe IsConnected >"$scratch/said" 2>&1 </dev/null) || code=$?
+     echo "$(tr -d '\r' <"$scratch/said"), exit $code")
+}
+check "the signed 64-bit DLL answers under Wine" "IsConnected = 0, exit 0" "$(wine_answer win64 "$signed/x64")"
+if scripts/setup --can-run-32bit; then
+    check "the signed 32-bit DLL answers under Wine" "IsConnected = 0, exit 0" "$(wine_answer win32 "$signed")"
+else
+    echo "not run: the signed 32-bit DLL under Wine: this machine cannot run 32-bit programs (see scripts/setup)"
+fi
+
+# Refusals, before anything is built: the message names the problem, and no
+# bundle or zip appears in dist/.
+rm -rf "$tree/dist"
+while IFS='|' read -r what message args; do
+    code=0
+    # shellcheck disable=SC2086
+    said=$(cd "$tree" && scripts/package "$scratch/build" $args 2>&1) || code=$?
+    check "refuses $what: exit status" "nonzero" "$([ "$code" -ne 0 ] && echo nonzero || echo 0)"
+    if grep -qF "$message" <<<"$said"; then echo "ok: refuses $what: says '$message'"; else
+        fail "refuses $what: expected a message with '$message', got [$said]"; fi
+    check "refuses $what: no bundle written" "" "$(ls "$tree/dist" 2>/dev/null || true)"
+done <<EOF
+a missing certificate|no certificate file|--sign $pki/none.pfx --password-file $pki/password
+a wrong password|with the password given|--sign $pki/signing.pfx --password-file $pki/wrong
+no password|needs the certificate's password|--sign $pki/signing.pfx
+a certificate not for code signing|is not a code-signing certificate|--sign $pki/server.pfx --password-file $pki/password
+an expired certificate|has expired|--sign $pki/expired.pfx --password-file $pki/password
+EOF
+
+checks_done "signing"
