@@ -1,8 +1,12 @@
 # Sourced: throwaway Wine prefixes, each removed again when the next one
-# starts or the script exits. Only a prefix made here is ever removed.
+# starts or the script exits. Only a prefix made here is ever removed. The
+# first prefix of each kind is booted by wineboot and kept aside unused;
+# later ones of that kind are copies of it, the same fresh machine without
+# the boot (seconds here, minutes in the emulated machine).
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 own_prefix=
+fresh_prefixes=
 wine_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Whether this machine runs 32-bit programs (scripts/setup finds out); where
@@ -29,16 +33,30 @@ wine_prefix_start() {
     fi
     own_prefix=$(mktemp -d /tmp/vexlo-wine.XXXXXX)
     export WINEPREFIX=$own_prefix
-    trap wine_prefix_stop EXIT
-    local log code=0
-    log=$(wine wineboot --init 2>&1) || code=$?
-    if [ "$code" -ne 0 ] || [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
-        echo "wine-prefix: a fresh $WINEARCH prefix did not boot (wineboot exit $code); it said:" >&2
-        sed 's/^/    /' <<<"$log" | tail -n 5 >&2
-        return 1
+    trap wine_prefixes_end EXIT
+    [ -n "$fresh_prefixes" ] || fresh_prefixes=$(mktemp -d /tmp/vexlo-wine-fresh.XXXXXX)
+    if [ -d "$fresh_prefixes/$WINEARCH" ]; then
+        cp -a "$fresh_prefixes/$WINEARCH/." "$WINEPREFIX/" ||
+            { echo "wine-prefix: a fresh $WINEARCH prefix could not be copied (above)" >&2; return 1; }
+    else
+        local log code=0
+        log=$(wine wineboot --init 2>&1) || code=$?
+        if [ "$code" -ne 0 ] || [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+            echo "wine-prefix: a fresh $WINEARCH prefix did not boot (wineboot exit $code); it said:" >&2
+            sed 's/^/    /' <<<"$log" | tail -n 5 >&2
+            return 1
+        fi
+        wineserver -w        # let the boot's server go before the copy and the first program
+        # Without room for the copy, the next prefix of this kind boots too.
+        cp -a "$WINEPREFIX/." "$fresh_prefixes/$WINEARCH/" 2>/dev/null || rm -rf "${fresh_prefixes:?}/$WINEARCH"
     fi
-    wineserver -w            # let the boot's server go, then keep one up between programs
-    wineserver -p
+    wineserver -p            # one server kept up between programs
+}
+
+wine_prefixes_end() {
+    wine_prefix_stop
+    [ -z "$fresh_prefixes" ] || rm -rf "$fresh_prefixes"
+    fresh_prefixes=
 }
 
 wine_prefix_stop() {

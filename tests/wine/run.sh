@@ -2,8 +2,9 @@
 # Runs the cross-compiled test programs under Wine in throwaway prefixes.
 #   32: the 32-bit build in a 32-bit prefix; given a release bundle, its NSIS
 #       example in a 32-bit prefix of its own; then the 32-bit DLL under WOW64
-#       in a 64-bit prefix. Skipped, each by name, where the machine cannot
-#       run 32-bit programs.
+#       in a 64-bit prefix. Where the machine cannot run 32-bit programs, all
+#       of it in the emulated machine of scripts/guest; skipped, each by name
+#       with the reason, under VEXLO_NO_EMULATION=1.
 #   64: the 64-bit build in a 64-bit prefix, by the 64-bit Wine alone.
 # Each program's outcome is recorded; the last line sums them up.
 # usage: tests/wine/run.sh <32|64> <bin folder> [bundle folder]
@@ -115,15 +116,39 @@ nsis_example() { "$here/tests/wine/nsis_example.sh" "$bin" "$bundle"; }
 wow64_list() { "$here/tests/wine/list_wow64.sh" "$bin"; }
 wow64() { in_bin wine deleteall_wow64.exe; }
 
+skip_32bit() {  # skip_32bit <reason>: each 32-bit run by name
+    local name
+    for name in "${tests_in_prefix[@]}"; do skip "32-bit DLL: $name" "$1"; done
+    [ -z "$bundle" ] || skip "32-bit DLL: the release bundle's NSIS example" "$1"
+    skip "32-bit DLL under WOW64: VexloHost list" "$1"
+    skip "32-bit DLL under WOW64: DeleteALL and IsConnected" "$1"
+}
+
+# Where this kernel runs no 32-bit code, this same runner runs the 32-bit
+# part in the emulated machine of scripts/guest, one boot for all of it,
+# recording into a results file shared with it.
+in_emulated_machine() {
+    local shared code=0 what
+    shared=$(mktemp -d /tmp/vexlo-guest-results.XXXXXX)
+    echo "== the 32-bit runs, in the emulated machine (scripts/guest)"
+    "$here/scripts/guest" run --share "$bin" ${bundle:+--share "$bundle"} --share "$shared" \
+        --env "VEXLO_RESULTS=$shared/results" --env "CI=${CI:-}" -- \
+        "$here/tests/wine/run.sh" 32 "$bin" ${bundle:+"$bundle"} || code=$?
+    cat "$shared/results" >>"$VEXLO_RESULTS" 2>/dev/null || true
+    rm -rf "$shared"
+    case "$code" in
+        0) return ;;
+        124) what="ran out of time" ;;
+        125) what="did not boot, or stopped before the runs ended (its console, above)" ;;
+        *) what="stopped early (exit status $code)" ;;
+    esac
+    echo "FAILED: the 32-bit Wine runs in the emulated machine $what"
+    printf 'failed\t%s\n' "the 32-bit Wine runs in the emulated machine $what" >>"$VEXLO_RESULTS"
+}
+
 if [ "$bits" = 64 ]; then
     in_prefix "64-bit DLL" win64 "${tests_in_prefix[@]}"
-elif [ -z "$wine_32bit" ]; then
-    reason="this machine cannot run 32-bit programs (see scripts/setup)"
-    for name in "${tests_in_prefix[@]}"; do skip "32-bit DLL: $name" "$reason"; done
-    [ -z "$bundle" ] || skip "32-bit DLL: the release bundle's NSIS example" "$reason"
-    skip "32-bit DLL under WOW64: VexloHost list" "$reason"
-    skip "32-bit DLL under WOW64: DeleteALL and IsConnected" "$reason"
-else
+elif [ -n "$wine_32bit" ]; then
     in_prefix "32-bit DLL" win32 "${tests_in_prefix[@]}"
     if [ -n "$bundle" ]; then
         if wine_prefix_start win32; then stage "32-bit DLL: the release bundle's NSIS example" nsis_example; else
@@ -134,6 +159,12 @@ else
         stage "32-bit DLL under WOW64: DeleteALL and IsConnected" wow64
     else
         printf 'failed\t%s\n' "32-bit DLL under WOW64: a fresh win64 prefix" >>"$VEXLO_RESULTS"; fi
+elif [ -n "${VEXLO_IN_GUEST:-}" ]; then
+    skip_32bit "the emulated machine cannot run 32-bit programs either"
+elif [ "${VEXLO_NO_EMULATION:-}" = 1 ]; then
+    skip_32bit "this machine cannot run 32-bit programs (see scripts/setup), and VEXLO_NO_EMULATION=1 asks for no emulated machine that can"
+else
+    in_emulated_machine
 fi
 wine_prefix_stop
 stages_summary
