@@ -2,11 +2,13 @@
 # starts or the script exits. Only a prefix made here is ever removed. The
 # first prefix of each kind is booted by wineboot and kept aside unused;
 # later ones of that kind are copies of it, the same fresh machine without
-# the boot (seconds here, minutes in the emulated machine).
+# the boot (seconds here, minutes in the emulated machine). The emulated
+# machine keeps them for its later runs too, in VEXLO_FRESH_PREFIXES.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 own_prefix=
-fresh_prefixes=
+fresh_prefixes=${VEXLO_FRESH_PREFIXES:-}
+fresh_prefixes_own=
 wine_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Whether this machine runs 32-bit programs (scripts/setup finds out); where
@@ -34,9 +36,15 @@ wine_prefix_start() {
     own_prefix=$(mktemp -d /tmp/vexlo-wine.XXXXXX)
     export WINEPREFIX=$own_prefix
     trap wine_prefixes_end EXIT
-    [ -n "$fresh_prefixes" ] || fresh_prefixes=$(mktemp -d /tmp/vexlo-wine-fresh.XXXXXX)
-    if [ -d "$fresh_prefixes/$WINEARCH" ]; then
-        cp -a "$fresh_prefixes/$WINEARCH/." "$WINEPREFIX/" ||
+    if [ -z "$fresh_prefixes" ]; then
+        fresh_prefixes=$(mktemp -d /tmp/vexlo-wine-fresh.XXXXXX)
+        fresh_prefixes_own=1
+    fi
+    # Named by what the boot depends on besides Wine itself.
+    local fresh
+    fresh=$fresh_prefixes/$WINEARCH-$(echo "$WINEDLLOVERRIDES" | cksum | cut -d' ' -f1)
+    if [ -d "$fresh" ]; then
+        cp -a "$fresh/." "$WINEPREFIX/" ||
             { echo "wine-prefix: a fresh $WINEARCH prefix could not be copied (above)" >&2; return 1; }
     else
         local log code=0
@@ -47,16 +55,18 @@ wine_prefix_start() {
             return 1
         fi
         wineserver -w        # let the boot's server go before the copy and the first program
-        # Without room for the copy, the next prefix of this kind boots too.
-        cp -a "$WINEPREFIX/." "$fresh_prefixes/$WINEARCH/" 2>/dev/null || rm -rf "${fresh_prefixes:?}/$WINEARCH"
+        # Complete or not at all; without room for it, the next prefix of
+        # this kind boots too.
+        if cp -a "$WINEPREFIX/." "$fresh.new.$$/" 2>/dev/null; then mv -T "$fresh.new.$$" "$fresh" 2>/dev/null; fi
+        rm -rf "$fresh.new.$$"
     fi
     wineserver -p            # one server kept up between programs
 }
 
 wine_prefixes_end() {
     wine_prefix_stop
-    [ -z "$fresh_prefixes" ] || rm -rf "$fresh_prefixes"
-    fresh_prefixes=
+    [ -z "$fresh_prefixes_own" ] || rm -rf "$fresh_prefixes"
+    fresh_prefixes_own=
 }
 
 wine_prefix_stop() {
