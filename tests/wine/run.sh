@@ -128,12 +128,13 @@ skip_32bit() {  # skip_32bit <reason>: each 32-bit run by name
 # part in the emulated machine of scripts/guest, one boot for all of it,
 # recording into a results file shared with it.
 in_emulated_machine() {
-    local shared code=0 what
+    local shared code=0 what start=$SECONDS
     shared=$(mktemp -d /tmp/vexlo-guest-results.XXXXXX)
     echo "== the 32-bit runs, in the emulated machine (scripts/guest)"
     "$here/scripts/guest" run --share "$bin" ${bundle:+--share "$bundle"} --share "$shared" \
         --env "VEXLO_RESULTS=$shared/results" --env "CI=${CI:-}" -- \
         "$here/tests/wine/run.sh" 32 "$bin" ${bundle:+"$bundle"} || code=$?
+    echo "-- the 32-bit runs in the emulated machine: $((SECONDS - start)) s in all, its boot and prefixes included"
     cat "$shared/results" >>"$VEXLO_RESULTS" 2>/dev/null || true
     rm -rf "$shared"
     case "$code" in
