@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The emulated machine's runner, scripts/guest run: the command's output and
+# exit status come through; the current folder and the variables given are
+# there; a command that runs out of time is stopped (124); a machine that
+# stops before the command ends, or does not boot in time, is told apart
+# from a failed command (125, with the console's last lines); a folder
+# outside the shares is refused; and no emulator or control folder is left
+# behind by any of them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+here=$(pwd)
+source tests/checks.sh
+guest() {  # guest <args...>: prints "<exit status>|<output, lines joined>"
+    local code=0 said
+    said=$("$here/scripts/guest" run "$@" 2>&1) || code=$?
+    echo "$code|$(tr -d '\r' <<<"$said" | paste -sd '|')"
+}
+emulators() { pgrep -c -f "qemu-system-x86_64 .*vexlo-guest" || true; }
+controls() { find /tmp -maxdepth 1 -name 'vexlo-guest.*' | wc -l; }
+emulators_before=$(emulators)
+controls_before=$(controls)
+
+check "output and exit status" "7|out|err" "$(guest -- sh -c 'echo out; echo err >&2; exit 7')"
+check "current folder and variables" "0|$(pwd)/tests|one two" \
+      "$(cd tests && guest --env 'WORDS=one two' -- sh -c 'pwd; echo "$WORDS"')"
+
+said=$(guest --timeout 5 -- sleep 600)
+check "out of time: exit status" 124 "${said%%|*}"
+grep -qF "the command ran out of time (5 s) and was stopped" <<<"$said" && echo "ok: out of time: said so" ||
+    fail "out of time: expected the runner to say so, got [$said]"
+
+said=$(guest -- sh -c 'echo o >/proc/sysrq-trigger; sleep 60')
+check "machine stopped under the command: exit status" 125 "${said%%|*}"
+grep -qF "the machine stopped before the command ended" <<<"$said" && echo "ok: stopped: said so" ||
+    fail "stopped: expected the runner to say so, got [$said]"
+
+said=$(VEXLO_GUEST_BOOT_TIMEOUT=1 guest -- true)
+check "no boot in time: exit status" 125 "${said%%|*}"
+grep -qF "the machine did not boot within 1 s|guest: the console's last lines:" <<<"$said" &&
+    echo "ok: no boot in time: said so, with the console" ||
+    fail "no boot in time: expected the runner to say so and show the console, got [$said]"
+
+check "a folder outside the shares: exit status" 2 "$(cd / && "$here/scripts/guest" run -- true >/dev/null 2>&1; echo $?)"
+
+check "emulators left running" "$emulators_before" "$(emulators)"
+check "control folders left behind" "$controls_before" "$(controls)"
+checks_done "guest"
