@@ -15,40 +15,63 @@ typedef BOOLEAN(WINAPI* ExportFn)(void);
 
 const char kUsage[] =
     "usage: VexloHost IsConnected|DeleteALL [path\\to\\VexloDeletePrinter.dll] [--ordinal]\n"
-    "       VexloHost --version [path\\to\\VexloDeletePrinter.dll]\n"
     "       VexloHost list [--json]\n"
-    "       VexloHost --help\n";
+    "       VexloHost --version [path\\to\\VexloDeletePrinter.dll]\n"
+    "       VexloHost [command] --help\n";
 
 const char kHelp[] =
     "\n"
     "Calls one export of VexloDeletePrinter.dll (by default the one in the current\n"
-    "folder or on the search path), prints its answer and exits with it.\n"
+    "folder or on the search path), prints its answer and exits with it; or lists\n"
+    "what of the printer's software is installed. VexloHost <command> --help tells\n"
+    "more of each command.\n"
     "\n"
     "  IsConnected   1 when the Vexlo-420 printer is attached over USB, 0 otherwise.\n"
     "  DeleteALL     removes the printer's queues, port monitor, drivers and driver\n"
-    "                packages; 1 when the removal ran, 0 when the print spooler could\n"
-    "                not be controlled. It needs an elevated administrator, stops and\n"
-    "                starts the print spooler twice and takes up to a few minutes.\n"
-    "  --ordinal     finds the export by its ordinal (DeleteALL 1, IsConnected 2).\n"
-    "  --version     prints the version of the DLL it would load, and its own.\n"
-    "  list          shows what of the printer's software is installed, by the rules\n"
-    "                DeleteALL removes it by: whether the printer is attached, the\n"
-    "                spooler's state, the queues whose driver name contains\n"
-    "                Vexlo-420, the monitor VexloLM, the two drivers (also for the\n"
-    "                machine's own environment under WOW64) and the oem*.inf\n"
-    "                packages whose provider is Vexlo. Reads only: it starts, stops\n"
-    "                and deletes nothing. Needs the rights DeleteALL needs to open\n"
-    "                the queues. --json prints one JSON object (UTF-8) instead.\n"
+    "                packages.\n"
+    "  list          shows what of the printer's software is installed; reads only.\n"
+    "  --version     prints the version of the DLL it would load, and its own, and\n"
+    "                does nothing else, wherever it stands.\n"
     "\n"
     "Exit codes: 0 or 1 the export's answer; 2 bad usage; 3 the DLL could not be\n"
-    "loaded; 4 the DLL has no such export.\n"
-    "For list: 0 none of the software is installed; 1 some is; 2 bad usage; 5 a\n"
-    "list of the print spooler's could not be read (the listing is incomplete).\n";
+    "loaded; 4 the DLL has no such export. list has its own (VexloHost list --help).\n";
 
-int Usage() {
-    std::fputs(kUsage, stderr);
-    return 2;
-}
+const char kExportExitCodes[] =
+    "\n"
+    "Exit codes: 0 or 1 the export's answer; 2 bad usage; 3 the DLL could not be\n"
+    "loaded; 4 the DLL has no such export.\n";
+
+const char kIsConnectedHelp[] =
+    "usage: VexloHost IsConnected [path\\to\\VexloDeletePrinter.dll] [--ordinal]\n"
+    "\n"
+    "Answers 1 when the Vexlo-420 printer is attached over USB, 0 otherwise.\n"
+    "  --ordinal     finds the export by its ordinal (2) instead of its name.\n";
+
+const char kDeleteAllHelp[] =
+    "usage: VexloHost DeleteALL [path\\to\\VexloDeletePrinter.dll] [--ordinal]\n"
+    "\n"
+    "Removes the printer's queues, port monitor, drivers and driver packages; 1 when\n"
+    "the removal ran, 0 when the print spooler could not be controlled. It needs an\n"
+    "elevated administrator, stops and starts the print spooler twice and takes up\n"
+    "to a few minutes.\n"
+    "  --ordinal     finds the export by its ordinal (1) instead of its name.\n";
+
+const char kListHelp[] =
+    "usage: VexloHost list [--json]\n"
+    "\n"
+    "Shows what of the printer's software is installed, by the rules DeleteALL\n"
+    "removes it by: whether the printer is attached, the spooler's state, the\n"
+    "queues whose driver name contains Vexlo-420, the monitor VexloLM, the two\n"
+    "drivers (also for the machine's own environment under WOW64) and the oem*.inf\n"
+    "packages whose provider is Vexlo. Reads only: it starts, stops and deletes\n"
+    "nothing. Needs the rights DeleteALL needs to open the queues.\n"
+    "  --json        prints one JSON object (UTF-8) instead of the table.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  none of the printer's software is installed\n"
+    "  1  some of the printer's software is installed\n"
+    "  2  bad usage\n"
+    "  5  a list of the print spooler's could not be read: the listing is incomplete\n";
 
 // The file version from a module's version resource, "a.b.c.d"; false when
 // it has none.
@@ -89,13 +112,100 @@ void PrintVersion(const char* what, HMODULE module) {
 
 // Exit code of list when a list of the spooler's could not be read.
 constexpr int kListsUnreadable = 5;
+constexpr int kBadUsage = 2;
 
-int List(int argc, char** argv) {
-    bool json = false;
-    for (int i = 2; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") != 0) return Usage();
-        json = true;
+// The commands and what each accepts: one table, read by the parser and by
+// --help alike.
+struct Command {
+    const char* name;
+    WORD ordinal;   // of the export it calls; 0 for list, which calls none
+    bool takesDll;  // a DLL path may follow
+    const char* help;
+};
+const Command kCommands[] = {
+    {"IsConnected", 2, true, kIsConnectedHelp},
+    {"DeleteALL", 1, true, kDeleteAllHelp},
+    {"list", 0, false, kListHelp},
+};
+
+const Command* FindCommand(const char* name) {
+    for (const Command& command : kCommands) {
+        if (std::strcmp(command.name, name) == 0) return &command;
     }
+    return nullptr;
+}
+
+// What the command line asks for, once every argument is understood.
+struct Request {
+    const Command* command = nullptr;
+    const char* dllPath = nullptr;
+    bool byOrdinal = false;
+    bool json = false;
+    bool help = false;
+    bool version = false;
+};
+
+int RefuseArgument(const char* problem, const char* argument) {
+    std::fprintf(stderr, "VexloHost: %s '%s'\n%s", problem, argument, kUsage);
+    return kBadUsage;
+}
+
+bool Is(const char* argument, const char* name) { return std::strcmp(argument, name) == 0; }
+
+// Fills the request; the first argument it does not understand ends it with
+// the answer for bad usage, naming that argument. Options may stand before
+// or after the command, but only where the command takes them.
+int ParseArguments(int argc, char** argv, Request& request) {
+    const char* ordinalOption = nullptr;
+    const char* jsonOption = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        const Command* command = request.command;
+        if (Is(argument, "--help") || Is(argument, "/?")) {
+            request.help = true;
+        } else if (Is(argument, "--version")) {
+            request.version = true;
+        } else if (Is(argument, "--ordinal")) {
+            ordinalOption = argument;
+        } else if (Is(argument, "--json")) {
+            jsonOption = argument;
+        } else if (argument[0] == '-') {
+            return RefuseArgument("unknown option", argument);
+        } else if (!command && !request.dllPath && FindCommand(argument)) {
+            request.command = FindCommand(argument);
+        } else if (!request.dllPath && (command ? command->takesDll : request.version)) {
+            request.dllPath = argument;
+        } else if (!command && !request.version) {
+            return RefuseArgument("unknown command", argument);
+        } else {
+            return RefuseArgument("unexpected argument", argument);
+        }
+    }
+    const Command* command = request.command;
+    if (ordinalOption && !(command && command->ordinal != 0)) return RefuseArgument("unexpected option", ordinalOption);
+    if (jsonOption && !(command && command->ordinal == 0)) return RefuseArgument("unexpected option", jsonOption);
+    if (command && !command->takesDll && request.dllPath) return RefuseArgument("unexpected argument", request.dllPath);
+    request.byOrdinal = ordinalOption != nullptr;
+    request.json = jsonOption != nullptr;
+    return 0;
+}
+
+HMODULE LoadDll(const char* dllPath) {
+    HMODULE module = LoadLibraryA(dllPath);
+    if (!module) std::fprintf(stderr, "VexloHost: cannot load %s (error %lu)\n", dllPath, GetLastError());
+    return module;
+}
+
+int PrintVersions(const char* dllPath) {
+    HMODULE module = LoadDll(dllPath);
+    if (!module) return 3;
+    PrintVersion("VexloDeletePrinter.dll", module);
+    PrintVersion("VexloHost.exe", nullptr);
+    FreeLibrary(module);
+    return 0;
+}
+
+int List(bool json) {
     const vexlo::Inventory inventory = vexlo::ListInstalled();
     if (json) {
         vexlo::PrintInventoryJson(inventory);
@@ -106,63 +216,20 @@ int List(int argc, char** argv) {
     return inventory.SoftwareInstalled() ? 1 : 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "list") == 0) return List(argc, argv);
-    const char* exportName = nullptr;
-    const char* dllPath = "VexloDeletePrinter.dll";
-    bool byOrdinal = false;
-    bool version = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "/?") == 0) {
-            std::printf("%s%s", kUsage, kHelp);
-            return 0;
-        } else if (std::strcmp(argv[i], "--version") == 0) {
-            version = true;
-        } else if (std::strcmp(argv[i], "--ordinal") == 0) {
-            byOrdinal = true;
-        } else if (!exportName && !version) {
-            exportName = argv[i];
-        } else {
-            dllPath = argv[i];
-        }
-    }
-    if (!exportName && !version) return Usage();
-    WORD ordinal = 0;
-    if (version) {
-        if (exportName) return Usage();
-    } else if (std::strcmp(exportName, "DeleteALL") == 0) {
-        ordinal = 1;
-    } else if (std::strcmp(exportName, "IsConnected") == 0) {
-        ordinal = 2;
-    } else {
-        std::fprintf(stderr, "VexloHost: unknown export '%s'\n", exportName);
-        return Usage();
-    }
-
-    HMODULE module = LoadLibraryA(dllPath);
-    if (!module) {
-        std::fprintf(stderr, "VexloHost: cannot load %s (error %lu)\n", dllPath, GetLastError());
-        return 3;
-    }
-    if (version) {
-        PrintVersion("VexloDeletePrinter.dll", module);
-        PrintVersion("VexloHost.exe", nullptr);
-        FreeLibrary(module);
-        return 0;
-    }
-    ExportFn function = reinterpret_cast<ExportFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, byOrdinal ? MAKEINTRESOURCEA(ordinal) : exportName)));
+int CallExport(const Command& command, const char* dllPath, bool byOrdinal) {
+    HMODULE module = LoadDll(dllPath);
+    if (!module) return 3;
+    ExportFn function = reinterpret_cast<ExportFn>(reinterpret_cast<void*>(
+        GetProcAddress(module, byOrdinal ? MAKEINTRESOURCEA(command.ordinal) : command.name)));
     if (!function) {
-        std::fprintf(stderr, "VexloHost: %s has no export %s%s (error %lu)\n", dllPath, exportName,
+        std::fprintf(stderr, "VexloHost: %s has no export %s%s (error %lu)\n", dllPath, command.name,
                      byOrdinal ? " at its ordinal" : "", GetLastError());
         FreeLibrary(module);
         return 4;
     }
     // DeleteALL is silent for tens of seconds; say so on standard error, where
     // scripts that read the answer line do not see it.
-    const bool removal = ordinal == 1;
+    const bool removal = command.ordinal == 1;
     if (removal) {
         std::fprintf(stderr,
                      "VexloHost: removing the Vexlo-420 printer's software; the print spooler is stopped and "
@@ -174,7 +241,31 @@ int main(int argc, char** argv) {
         const DWORD elapsed = GetTickCount() - start;
         std::fprintf(stderr, "VexloHost: DeleteALL took %lu.%lu s\n", elapsed / 1000, elapsed % 1000 / 100);
     }
-    std::printf("%s%s = %d\n", exportName, byOrdinal ? " (by ordinal)" : "", answer);
+    std::printf("%s%s = %d\n", command.name, byOrdinal ? " (by ordinal)" : "", answer);
     FreeLibrary(module);
     return answer;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Request request;
+    if (const int refused = ParseArguments(argc, argv, request)) return refused;
+    const Command* command = request.command;
+    if (request.help) {
+        if (command) {
+            std::printf("%s%s", command->help, command->ordinal != 0 ? kExportExitCodes : "");
+        } else {
+            std::printf("%s%s", kUsage, kHelp);
+        }
+        return 0;
+    }
+    const char* dllPath = request.dllPath ? request.dllPath : "VexloDeletePrinter.dll";
+    if (request.version) return PrintVersions(dllPath);
+    if (!command) {
+        std::fputs(kUsage, stderr);
+        return kBadUsage;
+    }
+    if (command->ordinal == 0) return List(request.json);
+    return CallExport(*command, dllPath, request.byOrdinal);
 }

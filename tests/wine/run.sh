@@ -26,26 +26,41 @@ if [ "$bits" = 64 ]; then environment="Windows x64"; else environment="Windows N
 # build, so that a wrong conversion in the build shows.
 project_version=$(sed -n 's/^project(VexloDeletePrinter VERSION \([^ ]*\) .*/\1/p' "$here/CMakeLists.txt")
 
-# The host's exit codes, its --version, and standard output kept to the
-# answer line around DeleteALL.
+# The host's exit codes, what it says of an argument it refuses, its
+# --version, and standard output kept to the answer line around DeleteALL.
 host_checks() {
     source "$here/tests/checks.sh"
-    local want got args
-    while read -r want args; do
+    local want got args said first
+    said=$(mktemp /tmp/vexlo-host.XXXXXX)
+    # <exit code> <its first line, _ for each space; - for any> <arguments>
+    while read -r want first args; do
         got=0
         # shellcheck disable=SC2086
-        (cd "$bin" && wine VexloHost.exe $args >/dev/null 2>&1) || got=$?
+        (cd "$bin" && wine VexloHost.exe $args >"$said" 2>&1 </dev/null) || got=$?
         check "VexloHost $args: exit code" "$want" "$got"
+        [ "$first" = - ] || check "VexloHost $args: first line" "${first//_/ }" "$(tr -d '\r' <"$said" | head -n1)"
     done <<'EOF'
-0 IsConnected
-0 IsConnected VexloDeletePrinter.dll --ordinal
-2 Bogus
-2
-3 IsConnected no_such.dll
-4 IsConnected header_check.exe
-0 --help
-2 IsConnected --version
+0 - IsConnected
+0 IsConnected_(by_ordinal)_=_0 IsConnected VexloDeletePrinter.dll --ordinal
+0 IsConnected_(by_ordinal)_=_0 --ordinal IsConnected
+2 VexloHost:_unknown_command_'Bogus' Bogus
+2 usage:_VexloHost_IsConnected|DeleteALL_[path\to\VexloDeletePrinter.dll]_[--ordinal]
+3 - IsConnected no_such.dll
+4 - IsConnected header_check.exe
+0 usage:_VexloHost_IsConnected|DeleteALL_[path\to\VexloDeletePrinter.dll]_[--ordinal] --help
+0 usage:_VexloHost_list_[--json] list --help
+0 usage:_VexloHost_DeleteALL_[path\to\VexloDeletePrinter.dll]_[--ordinal] DeleteALL /?
+0 - IsConnected --version
+0 - --version IsConnected
+3 - --version no_such.dll
+2 VexloHost:_unexpected_argument_'extra' IsConnected VexloDeletePrinter.dll extra
+2 VexloHost:_unexpected_argument_'extra' list --json extra
+2 VexloHost:_unexpected_argument_'extra' --version VexloDeletePrinter.dll extra
+2 VexloHost:_unexpected_option_'--ordinal' list --ordinal
+2 VexloHost:_unexpected_option_'--json' IsConnected --json
+2 VexloHost:_unknown_option_'--bogus' IsConnected --bogus
 EOF
+    rm -f "$said"
     # --version reads both version resources: the one of the DLL it loads,
     # and its own.
     local version printed said errors
