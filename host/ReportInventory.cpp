@@ -34,12 +34,14 @@ void PrintInventoryJson(const Inventory& inventory) {
                    {"queues", json::array()},
                    {"monitors", json::array()},
                    {"drivers", json::array()},
-                   {"packages", json::array()}};
+                   {"packages", json::array()},
+                   {"complete", inventory.Complete()},
+                   {"unread", json::array()}};
     for (const std::string& e : inventory.deviceEntries) report["deviceEntries"].push_back(Utf8FromAnsi(e));
     for (const ListedQueue& q : inventory.queues) {
         report["queues"].push_back({{"name", Utf8FromAnsi(q.name)},
-                                    {"driver", Utf8FromAnsi(q.driver)},
-                                    {"environment", Utf8FromAnsi(q.environment)}});
+                                    {"driver", q.driverKnown ? json(Utf8FromAnsi(q.driver)) : json(nullptr)},
+                                    {"environment", q.driverKnown ? json(Utf8FromAnsi(q.environment)) : json(nullptr)}});
     }
     for (const std::string& m : inventory.monitors) report["monitors"].push_back(Utf8FromAnsi(m));
     for (const ListedDriver& d : inventory.drivers) {
@@ -50,6 +52,9 @@ void PrintInventoryJson(const Inventory& inventory) {
                                       {"class", Utf8FromAnsi(p.infClass)},
                                       {"driverVer", Utf8FromAnsi(p.driverVer)}});
     }
+    for (const UnreadList& u : inventory.unread) {
+        report["unread"].push_back({{"list", u.list}, {"reason", Utf8FromAnsi(u.reason)}});
+    }
     std::printf("%s\n", report.dump(2, ' ', false, json::error_handler_t::replace).c_str());
 }
 
@@ -58,7 +63,11 @@ void PrintInventoryTable(const Inventory& inventory) {
     for (const std::string& e : inventory.deviceEntries) std::printf("%-10s %s\n", "", e.c_str());
     std::printf("%-10s %s\n", "spooler", inventory.spooler.c_str());
     for (const ListedQueue& q : inventory.queues) {
-        std::printf("%-10s %-28s driver %s (%s)\n", "queue", q.name.c_str(), q.driver.c_str(), Or(q.environment, "?"));
+        if (q.driverKnown) {
+            std::printf("%-10s %-28s driver %s (%s)\n", "queue", q.name.c_str(), q.driver.c_str(), Or(q.environment, "?"));
+        } else {
+            std::printf("%-10s %-28s driver unknown\n", "queue", q.name.c_str());
+        }
     }
     for (const std::string& m : inventory.monitors) std::printf("%-10s %s\n", "monitor", m.c_str());
     for (const ListedDriver& d : inventory.drivers) {
@@ -68,12 +77,20 @@ void PrintInventoryTable(const Inventory& inventory) {
         std::printf("%-10s %-28s class %s, DriverVer %s\n", "package", p.file.c_str(), Or(p.infClass, "-"),
                     Or(p.driverVer, "-"));
     }
-    if (!inventory.listsRead) std::printf("The print spooler's lists could not be read: the listing is incomplete.\n");
+    for (const UnreadList& u : inventory.unread) {
+        std::printf("%-10s %s: %s\n", "unread", u.list.c_str(), u.reason.c_str());
+    }
+    unsigned modelQueues = 0;
+    for (const ListedQueue& q : inventory.queues) modelQueues += q.driverKnown ? 1 : 0;
     if (inventory.SoftwareInstalled()) {
         std::printf("The Vexlo-420 printer's software is installed: %u queue(s), %u monitor(s), %u driver(s), "
-                    "%u package(s).\n",
-                    static_cast<unsigned>(inventory.queues.size()), static_cast<unsigned>(inventory.monitors.size()),
-                    static_cast<unsigned>(inventory.drivers.size()), static_cast<unsigned>(inventory.packages.size()));
+                    "%u package(s)%s.\n",
+                    modelQueues, static_cast<unsigned>(inventory.monitors.size()),
+                    static_cast<unsigned>(inventory.drivers.size()), static_cast<unsigned>(inventory.packages.size()),
+                    inventory.Complete() ? "" : " found; the listing is incomplete");
+    } else if (!inventory.Complete()) {
+        std::printf("None of the Vexlo-420 printer's software was found, but the listing is incomplete: "
+                    "what could not be read is named above.\n");
     } else {
         std::printf("None of the Vexlo-420 printer's software is installed.\n");
     }

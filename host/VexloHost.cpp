@@ -64,14 +64,16 @@ const char kListHelp[] =
     "queues whose driver name contains Vexlo-420, the monitor VexloLM, the two\n"
     "drivers (also for the machine's own environment under WOW64) and the oem*.inf\n"
     "packages whose provider is Vexlo. Reads only: it starts, stops and deletes\n"
-    "nothing. Needs the rights DeleteALL needs to open the queues.\n"
+    "nothing, and needs no administrator: it asks only for the right to read.\n"
+    "What it could not read it names, with the call that failed and its error; a\n"
+    "queue whose driver could not be read is shown as \"driver unknown\".\n"
     "  --json        prints one JSON object (UTF-8) instead of the table.\n"
     "\n"
     "Exit codes:\n"
-    "  0  none of the printer's software is installed\n"
+    "  0  none of the printer's software is installed (everything was read)\n"
     "  1  some of the printer's software is installed\n"
     "  2  bad usage\n"
-    "  5  a list of the print spooler's could not be read: the listing is incomplete\n";
+    "  5  none of it was found, but something could not be read\n";
 
 // The file version from a module's version resource, "a.b.c.d"; false when
 // it has none.
@@ -110,8 +112,8 @@ void PrintVersion(const char* what, HMODULE module) {
     }
 }
 
-// Exit code of list when a list of the spooler's could not be read.
-constexpr int kListsUnreadable = 5;
+// Exit code of list when nothing was found but something could not be read.
+constexpr int kListIncomplete = 5;
 constexpr int kBadUsage = 2;
 
 // The commands and what each accepts: one table, read by the parser and by
@@ -212,8 +214,8 @@ int List(bool json) {
     } else {
         vexlo::PrintInventoryTable(inventory);
     }
-    if (!inventory.listsRead) return kListsUnreadable;
-    return inventory.SoftwareInstalled() ? 1 : 0;
+    if (inventory.SoftwareInstalled()) return 1;
+    return inventory.Complete() ? 0 : kListIncomplete;
 }
 
 int CallExport(const Command& command, const char* dllPath, bool byOrdinal) {

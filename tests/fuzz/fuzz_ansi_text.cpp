@@ -2,9 +2,9 @@
 // against the plain reference: characters kept whole, ASCII letters
 // upper-cased, matches only where a character starts.
 #include "Machine.h"
-#include "presence/AnsiText.h"
-#include "presence/CheckUsbPresence.h"
-#include "presence/RegistryReader.h"
+#include "AnsiText.h"
+#include "product/Product.h"
+#include "RegistryReader.h"
 #include "reference.h"
 
 #include <algorithm>

@@ -65,7 +65,7 @@ TEST_F(SimTest, ListingNamesExactlyWhatDeleteAllRemovesAndChangesNothing) {
     EXPECT_TRUE(before.attached);
     EXPECT_EQ(Strings{"USB\\Vid_F0E1&Pid_0420\\7"}, before.deviceEntries);
     EXPECT_EQ("running", before.spooler);
-    EXPECT_TRUE(before.listsRead);
+    EXPECT_TRUE(before.Complete()) << (before.unread.empty() ? "" : before.unread[0].reason);
     EXPECT_EQ((Strings{"Vexlo Label|Vexlo-420 LABEL|Windows NT x86", "Vexlo Label G|Vexlo-420G LABEL|Windows NT x86"}),
               Queues(before));
     EXPECT_EQ(Strings{"VexloLM"}, before.monitors);
@@ -102,35 +102,121 @@ TEST_F(SimTest, ListingUnderWow64NamesTheDriversOfTheMachinesOwnEnvironment) {
               Drivers(inventory));
 }
 
-TEST_F(SimTest, ListingSaysWhenTheSpoolersListsCannotBeReadAndSkipsWhatItCannotOpen) {
+std::string UnreadLists(const vexlo::Inventory& inventory) {
+    std::string lists;
+    for (const vexlo::UnreadList& u : inventory.unread) lists += (lists.empty() ? "" : " ") + u.list;
+    return lists;
+}
+
+// Each list the listing reads, made unreadable in turn: that list, and only
+// it, is named as unread with the call that failed and its error, and what
+// the other lists hold is still listed.
+TEST_F(SimTest, ListingNamesEachListItCouldNotReadWithTheCallAndItsError) {
     struct Case {
-        const char* what;
-        const char* function;  // fails every time
-        bool listsRead;
+        const char* function;  // fails every time, with `error`
+        DWORD error;
+        const char* unread;     // the lists named unread, in order
+        const char* reason;     // the first one's reason
         const char* spooler;
-        std::size_t queues, drivers, packages;
+        std::size_t entries, queues, drivers, packages;
+        bool installed;
     } cases[] = {
-        {"queues unreadable", "EnumPrintersA", false, "running", 0, 2, 1},
-        {"monitors unreadable", "EnumMonitorsA", false, "running", 2, 2, 1},
-        {"drivers unreadable", "EnumPrinterDriversA", false, "running", 2, 0, 1},
-        {"winspool.drv not loaded", "LoadLibraryExA", false, "running", 0, 0, 0},
-        {"a queue that cannot be opened is passed over", "OpenPrinterA", true, "running", 0, 2, 1},
-        {"an INF that cannot be opened is passed over", "SetupOpenInfFileA", true, "running", 2, 2, 0},
-        {"the service manager refuses", "OpenSCManagerA", true, "unknown", 2, 2, 1},
-        {"the status cannot be read", "QueryServiceStatus", true, "unknown", 2, 2, 1},
+        {"RegOpenKeyExA", ERROR_ACCESS_DENIED, "deviceEntries",
+         "RegOpenKeyExA(Count) failed: error 5", "running", 0, 2, 2, 1, true},
+        {"RegQueryValueExA", ERROR_MORE_DATA, "deviceEntries",
+         "RegQueryValueExA(Count) failed: error 234", "running", 0, 2, 2, 1, true},
+        {"OpenSCManagerA", ERROR_ACCESS_DENIED, "spooler",
+         "OpenSCManagerA(Spooler) failed: error 5", "unknown", 1, 2, 2, 1, true},
+        {"QueryServiceStatus", ERROR_ACCESS_DENIED, "spooler",
+         "QueryServiceStatus(Spooler) failed: error 5", "unknown", 1, 2, 2, 1, true},
+        {"EnumPrintersA", RPC_S_SERVER_UNAVAILABLE, "queues",
+         "EnumPrintersA(local queues and connections) failed: error 1722", "running", 1, 0, 2, 1, true},
+        {"EnumMonitorsA", RPC_S_SERVER_UNAVAILABLE, "monitors",
+         "EnumMonitorsA failed: error 1722", "running", 1, 2, 2, 1, true},
+        {"EnumPrinterDriversA", RPC_S_SERVER_UNAVAILABLE, "drivers",
+         "EnumPrinterDriversA failed: error 1722", "running", 1, 2, 0, 1, true},
+        {"LoadLibraryExA", ERROR_MOD_NOT_FOUND, "queues monitors drivers packages",
+         "LoadLibraryExA(winspool.drv) failed: error 126", "running", 1, 0, 0, 0, false},
+        {"GetWindowsDirectoryA", ERROR_ACCESS_DENIED, "packages",
+         "GetWindowsDirectoryA failed: error 5", "running", 1, 2, 2, 0, true},
+        {"FindFirstFileA", ERROR_PATH_NOT_FOUND, "packages",
+         "FindFirstFileA(C:\\WINDOWS\\inf\\oem*.inf) failed: error 3", "running", 1, 2, 2, 0, true},
+        {"SetupOpenInfFileA", ERROR_ACCESS_DENIED, "packages",
+         "SetupOpenInfFileA(oem1.inf) failed: error 5", "running", 1, 2, 2, 0, true},
     };
     for (const Case& c : cases) {
         sim::Reset();
         InstallProductAndNearMisses();
-        sim::Fail(c.function, 1, sim::DefaultError(c.function), true);
+        sim::Fail(c.function, 1, c.error, true);
         const vexlo::Inventory inventory = vexlo::ListInstalled();
-        EXPECT_EQ(c.listsRead, inventory.listsRead) << c.what;
-        EXPECT_EQ(c.spooler, inventory.spooler) << c.what;
-        EXPECT_EQ(c.queues, inventory.queues.size()) << c.what;
-        EXPECT_EQ(c.drivers, inventory.drivers.size()) << c.what;
-        EXPECT_EQ(c.packages, inventory.packages.size()) << c.what;
-        EXPECT_EQ("", sim::Leaks()) << c.what;
+        EXPECT_EQ(c.unread, UnreadLists(inventory)) << c.function;
+        EXPECT_EQ(c.reason, inventory.unread.empty() ? "" : inventory.unread[0].reason) << c.function;
+        EXPECT_FALSE(inventory.Complete()) << c.function;
+        EXPECT_EQ(c.spooler, inventory.spooler) << c.function;
+        EXPECT_EQ(c.entries, inventory.deviceEntries.size()) << c.function;
+        EXPECT_EQ(c.queues, inventory.queues.size()) << c.function;
+        EXPECT_EQ(c.drivers, inventory.drivers.size()) << c.function;
+        EXPECT_EQ(c.packages, inventory.packages.size()) << c.function;
+        EXPECT_EQ(c.installed, inventory.SoftwareInstalled()) << c.function;
+        EXPECT_EQ("", sim::Leaks()) << c.function;
     }
+}
+
+// Only packages left, the usual state after a removal cut short, and the
+// package list unreadable: nothing found, but the listing must not call that
+// "nothing installed".
+TEST_F(SimTest, ListingWithOnlyPackagesLeftAndTheirListUnreadableIsIncompleteNotEmpty) {
+    sim::machine().files.Put(kInf + "oem1.inf", Inf("Vexlo"));
+    sim::machine().libraries.missing.insert("setupapi.dll");
+    const vexlo::Inventory inventory = vexlo::ListInstalled();
+    EXPECT_FALSE(inventory.SoftwareInstalled());
+    EXPECT_EQ("packages", UnreadLists(inventory));
+    sim::machine().libraries.missing.clear();
+    EXPECT_EQ(Strings{"oem1.inf|Printer|01/01/2024,1.0.0.0"}, Packages(vexlo::ListInstalled()));
+}
+
+// A device entry too long to read is no entry IsConnected sees, and the
+// listing says it could not read it; a list the driver never made is empty
+// and read, as are entries it left out. (So is an INF folder without OEM
+// packages; one that cannot be found at all is not read.)
+TEST_F(SimTest, ListingTellsAnUnreadableDeviceEntryFromAMissingOne) {
+    sim::Registry& r = sim::machine().registry;
+    const std::string key = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
+    sim::machine().files.Put(kInf + "ntprint.inf", Inf("Microsoft"));  // an INF folder with no OEM package
+    EXPECT_TRUE(vexlo::ListInstalled().Complete()) << "no device list at all";
+    r.SetDword(key, "Count", 3);
+    r.SetString(key, "0", "USB\\VID_F0E1&PID_0420\\1");
+    r.SetString(key, "2", "USB\\VID_F0E1&PID_0420\\" + std::string(300, '7'));
+    const vexlo::Inventory inventory = vexlo::ListInstalled();
+    EXPECT_EQ(Strings{"USB\\VID_F0E1&PID_0420\\1"}, inventory.deviceEntries);
+    EXPECT_EQ("deviceEntries", UnreadLists(inventory));
+    EXPECT_EQ("RegQueryValueExA(2) failed: error 234", inventory.unread.at(0).reason);
+}
+
+// A user who may not administer a queue may still use it: the listing reads
+// its driver with that right alone, while DeleteALL asks for the right to
+// delete, is refused, and makes the same calls as ever. A queue that refuses
+// even that is listed by name, its driver unknown, and counts as unread.
+TEST_F(SimTest, ListingReadsAQueueItMayNotAdministerAndDeleteAllAsksForFullAccess) {
+    InstallProductAndNearMisses();
+    sim::PrintSpooler& s = sim::machine().spooler;
+    s.printers[0].allowedAccess = PRINTER_ACCESS_USE;  // Vexlo Label
+    s.printers[3].allowedAccess = 0;                   // Office
+    const vexlo::Inventory inventory = vexlo::ListInstalled();
+    EXPECT_EQ((Strings{"Vexlo Label|Vexlo-420 LABEL|Windows NT x86", "Vexlo Label G|Vexlo-420G LABEL|Windows NT x86",
+                       "Office||"}),
+              Queues(inventory));
+    EXPECT_FALSE(inventory.queues.at(2).driverKnown);
+    EXPECT_EQ("queues", UnreadLists(inventory));
+    EXPECT_EQ("OpenPrinterA(Office) failed: error 5", inventory.unread.at(0).reason);
+
+    sim::Reset();
+    InstallProductAndNearMisses();
+    sim::machine().spooler.printers[0].allowedAccess = PRINTER_ACCESS_USE;
+    EXPECT_EQ(1, DeleteALL());
+    EXPECT_EQ((Strings{"Vexlo Label", "Vexlo Label G", "Lower", "Office"}), sim::CallDetails("OpenPrinterA"));
+    EXPECT_EQ(Strings{"Vexlo Label G"}, sim::CallDetails("DeletePrinter"));
+    EXPECT_TRUE(sim::machine().spooler.HasPrinter("Vexlo Label")) << "refused to this user";
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "SimTest.h"
 #include "VexloDeletePrinter.h"
-#include "presence/AnsiText.h"
-#include "presence/CheckUsbPresence.h"
-#include "presence/RegistryReader.h"
+#include "AnsiText.h"
+#include "product/Product.h"
+#include "RegistryReader.h"
 
 #include <optional>
 #include <string>

@@ -1,5 +1,5 @@
 #include "SimTest.h"
-#include "removal/PurgeDriverPackages.h"
+#include "removal/PrinterRemoval.h"
 
 #include <string>
 #include <vector>

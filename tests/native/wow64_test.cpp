@@ -5,7 +5,7 @@
 // own, so that no second round of calls is made.
 #include "SimTest.h"
 #include "VexloDeletePrinter.h"
-#include "removal/NativeEnvironment.h"
+#include "NativeEnvironment.h"
 #include "removal/PrinterRemoval.h"
 
 #include <string>

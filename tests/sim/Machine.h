@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdint>
 #include <deque>
@@ -124,6 +125,9 @@ struct Printer {
     std::string server;  // empty for a local queue, the host of a connection
     DWORD openError = ERROR_SUCCESS;
     DWORD deleteError = ERROR_SUCCESS;
+    // The rights the caller is granted on the queue: an opening that asks for
+    // more is refused. A user who may not administer it has PRINTER_ACCESS_USE.
+    DWORD allowedAccess = PRINTER_ALL_ACCESS;
 };
 
 // A printer's driver is found by its name among the drivers of the

@@ -2,7 +2,7 @@
 // once under code page 1252 and once under 932.
 #include "wine_test.h"
 
-#include "presence/RegistryReader.h"
+#include "RegistryReader.h"
 
 #include <cstdlib>
 #include <string>

@@ -29,13 +29,17 @@ class SystemLibrary : public Functions {
 public:
     SystemLibrary() : module_(LoadSystemLibrary(Functions::kFileName)) {
         if (module_ && Functions::Find(module_.get())) return;
+        error_ = GetLastError();
         static_cast<Functions&>(*this) = Functions{};
         module_.reset();
     }
     explicit operator bool() const { return static_cast<bool>(module_); }
+    // Why it could not be had: the error of the load or of the lookup.
+    DWORD error() const { return error_; }
 
 private:
     unique_hmodule module_;
+    DWORD error_ = ERROR_SUCCESS;
 };
 
 // The spooler's functions the removal calls, under their own names.

@@ -161,7 +161,6 @@ void WINAPI SetupCloseInfFile(HINF inf) {
 
 BOOL WINAPI SetupFindFirstLineA(HINF handle, PCSTR section, PCSTR key, PINFCONTEXT context) {
     if (FaultInjected(__func__, section ? section : "")) return FALSE;
-    if (key) machine().misuse.push_back("SetupFindFirstLineA: expected no key");
     if (!IsOpen(handle, HandleKind::Inf) || !section) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -172,12 +171,15 @@ BOOL WINAPI SetupFindFirstLineA(HINF handle, PCSTR section, PCSTR key, PINFCONTE
         SetLastError(kErrorSectionNotFound);
         return FALSE;
     }
-    if (inf.sections[index].second.empty()) {
-        SetLastError(kErrorLineNotFound);
-        return FALSE;
+    // The section's first line, or its first line of that key.
+    const std::vector<InfLine>& lines = inf.sections[index].second;
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        if (key && !(lines[line].key && EqualNoCase(*lines[line].key, key))) continue;
+        *context = INFCONTEXT{handle, handle, static_cast<UINT>(index), static_cast<UINT>(line)};
+        return TRUE;
     }
-    *context = INFCONTEXT{handle, handle, static_cast<UINT>(index), 0};
-    return TRUE;
+    SetLastError(kErrorLineNotFound);
+    return FALSE;
 }
 
 BOOL WINAPI SetupFindNextLine(PINFCONTEXT in, PINFCONTEXT out) {

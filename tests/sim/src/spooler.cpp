@@ -12,10 +12,17 @@
 namespace sim {
 namespace {
 
-std::map<void*, std::string>& openPrinters() {
-    static std::map<void*, std::string> printers;
+// An open handle: the queue's full name and the rights it was opened with.
+struct OpenQueue {
+    std::string name;
+    DWORD access = 0;
+};
+std::map<void*, OpenQueue>& openPrinters() {
+    static std::map<void*, OpenQueue> printers;
     return printers;
 }
+
+constexpr DWORD kDeleteRight = 0x00010000;  // DELETE, part of PRINTER_ALL_ACCESS
 
 std::string FullName(const Printer& p) { return p.server.empty() ? p.name : p.server + "\\" + p.name; }
 
@@ -131,8 +138,9 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, D
 BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA defaults) {
     const std::string name = printerName ? printerName : "";
     if (FaultInjected(__func__, name)) return FALSE;
-    if (!defaults || defaults->pDatatype || defaults->pDevMode || defaults->DesiredAccess != PRINTER_ALL_ACCESS) {
-        machine().misuse.push_back("OpenPrinterA: expected defaults with PRINTER_ALL_ACCESS only");
+    if (!defaults || defaults->pDatatype || defaults->pDevMode || defaults->DesiredAccess == 0 ||
+        (defaults->DesiredAccess & ~PRINTER_ALL_ACCESS) != 0) {
+        machine().misuse.push_back("OpenPrinterA: expected defaults with printer rights only");
     }
     Printer* p = Find(name);
     if (!p) {
@@ -143,8 +151,13 @@ BOOL WINAPI OpenPrinterA(LPSTR printerName, HANDLE* printer, LPPRINTER_DEFAULTSA
         SetLastError(p->openError);
         return FALSE;
     }
+    const DWORD access = defaults ? defaults->DesiredAccess : PRINTER_ACCESS_USE;
+    if ((access & ~p->allowedAccess) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     *printer = OpenHandle(HandleKind::Printer);
-    openPrinters()[*printer] = name;
+    openPrinters()[*printer] = {name, access};
     return TRUE;
 }
 
@@ -153,9 +166,13 @@ BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LP
     const std::string asked = environment ? environment : "";
     if (FaultInjected(__func__, asked + ":" + std::to_string(bufferSize))) return FALSE;
     if (level != 2) machine().misuse.push_back("GetPrinterDriverA: expected level 2");
-    Printer* p = IsOpen(printer, HandleKind::Printer) ? Find(openPrinters()[printer]) : nullptr;
+    Printer* p = IsOpen(printer, HandleKind::Printer) ? Find(openPrinters()[printer].name) : nullptr;
     if (!p) {
         SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if ((openPrinters()[printer].access & PRINTER_ACCESS_USE) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     // The queue's driver as installed for the environment asked for; "no
@@ -185,7 +202,7 @@ BOOL WINAPI GetPrinterDriverA(HANDLE printer, LPSTR environment, DWORD level, LP
 }
 
 BOOL WINAPI DeletePrinter(HANDLE printer) {
-    const std::string name = IsOpen(printer, HandleKind::Printer) ? openPrinters()[printer] : "";
+    const std::string name = IsOpen(printer, HandleKind::Printer) ? openPrinters()[printer].name : "";
     if (FaultInjected(__func__, name)) return FALSE;
     Printer* p = Find(name);
     if (!p) {
@@ -194,6 +211,10 @@ BOOL WINAPI DeletePrinter(HANDLE printer) {
     }
     if (p->deleteError) {
         SetLastError(p->deleteError);
+        return FALSE;
+    }
+    if ((openPrinters()[printer].access & kDeleteRight) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     auto& printers = machine().spooler.printers;

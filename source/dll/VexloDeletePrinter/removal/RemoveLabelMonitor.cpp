@@ -1,6 +1,8 @@
 #include "removal/PrinterRemoval.h"
 
-#include "removal/NativeEnvironment.h"
+#include "product/Product.h"
+
+#include "NativeEnvironment.h"
 
 namespace vexlo {
 

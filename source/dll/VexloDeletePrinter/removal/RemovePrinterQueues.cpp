@@ -1,16 +1,16 @@
 #include "removal/PrinterRemoval.h"
 
-#include "removal/PrinterQueueWalk.h"
+#include "product/Product.h"
 
 namespace vexlo {
 
 void RemovePrinterQueues(const Winspool& winspool) {
-    const QueueVisit deleteModelQueue = [](void*, const Winspool& spooler, HANDLE printer, const char*,
-                                           const char* driver, const char*) {
+    const QueueVisit deleteModelQueue = [](void*, const Winspool& spooler, const QueueEntry& queue) {
         // A refused deletion leaves the queue; the handle closes either way.
-        if (IsModelDriver(driver)) spooler.DeletePrinter(printer);
+        if (IsModelDriver(queue.driver)) spooler.DeletePrinter(queue.printer);
     };
-    WalkPrinterQueues(winspool, deleteModelQueue, nullptr);
+    // Deleting a queue takes the right to administer it.
+    WalkPrinterQueues(winspool, PRINTER_ALL_ACCESS, deleteModelQueue, nullptr);
 }
 
 }  // namespace vexlo

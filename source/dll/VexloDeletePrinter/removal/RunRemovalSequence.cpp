@@ -1,7 +1,6 @@
 #include "removal/RunRemovalSequence.h"
 
 #include "removal/PrinterRemoval.h"
-#include "removal/PurgeDriverPackages.h"
 #include "removal/SpoolerControl.h"
 
 namespace vexlo {

@@ -1,4 +1,4 @@
-#include "presence/AnsiText.h"
+#include "AnsiText.h"
 
 namespace vexlo {
 namespace {

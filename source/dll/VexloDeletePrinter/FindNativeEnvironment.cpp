@@ -1,4 +1,4 @@
-#include "removal/NativeEnvironment.h"
+#include "NativeEnvironment.h"
 
 #include "SystemLibrary.h"
 
