@@ -8,6 +8,8 @@
 # and the other maker's software are still there. Every program runs under
 # code page 932, in which the queue with double-byte characters has a name
 # (under 1252 the spooler's narrow calls would name it with question marks).
+# Then, one at a time, a list made unreadable: the listing names it, never
+# claims "nothing installed", and exits 5 only when it found nothing.
 # usage: list_wine.sh <bin folder> <the process's spooler environment>, in a
 #        fresh prefix made by tests/wine/run.sh
 set -euo pipefail
@@ -18,10 +20,11 @@ enum='HKLM\SYSTEM\CurrentControlSet\Services\usbprint\Enum'
 in_bin() { (cd "$bin" && env LC_ALL=ja_JP.UTF-8 "$@"); }
 
 # The JSON listing as lines "field=value; value; ..." with each list sorted,
-# and the exit code, from a process under code page 932.
+# and the exit code, from a process under code page 932 (and the variables
+# given).
 list_json() {
     local code=0 json
-    json=$(in_bin wine VexloHost.exe list --json) || code=$?
+    json=$(in_bin env "$@" wine VexloHost.exe list --json) || code=$?
     python3 "$(dirname "$0")/listing_summary.py" <<<"$json" || echo "unparsable=$json"
     echo "exit=$code"
 }
@@ -49,6 +52,43 @@ check "installed: the table's last line" \
       "The Vexlo-420 printer's software is installed: 4 queue(s), 1 monitor(s), 2 driver(s), 1 package(s)." \
       "$(tail -n1 <<<"$table")"
 
+check "installed: complete" "true; " "$(field complete "$listed"); $(field unread "$listed")"
+
+# <what> <exit code> <the lists named unread> <the first reason's start> [variables]
+unread_row() {
+    local what=$1 code=$2 lists=$3 reason=$4
+    shift 4
+    listed=$(list_json "$@")
+    check "$what: exit code" "$code" "$(field exit "$listed")"
+    check "$what: complete" false "$(field complete "$listed")"
+    check "$what: unread" "$lists" "$(field unread "$listed")"
+    check "$what: the reason" "$reason" "$(field reasons "$listed" | cut -c1-${#reason})"
+}
+# Issue's first measure: the spooler's and the setup library both missing,
+# with the product installed: nothing can be seen but the device entry.
+unread_row "winspool.drv and setupapi.dll not loaded" 5 "drivers; monitors; packages; queues" \
+    "LoadLibraryExA(" WINEDLLOVERRIDES=winspool.drv,setupapi=d
+table=$(in_bin env WINEDLLOVERRIDES=winspool.drv,setupapi=d wine VexloHost.exe list | tr -d '\r' || true)
+check "winspool.drv and setupapi.dll not loaded: the table's last line" \
+      "None of the Vexlo-420 printer's software was found, but the listing is incomplete: what could not be read is named above." \
+      "$(tail -n1 <<<"$table")"
+check "winspool.drv and setupapi.dll not loaded: the table names the unread packages" \
+      "unread     packages: LoadLibraryExA(setupapi.dll) failed: error 126" "$(grep '^unread     packages' <<<"$table")"
+unread_row "winspool.drv not loaded" 1 "drivers; monitors; queues" "LoadLibraryExA(winspool.drv) failed: error 126" \
+    WINEDLLOVERRIDES=winspool.drv=d
+unread_row "setupapi.dll not loaded" 1 "packages" "LoadLibraryExA(setupapi.dll) failed: error 126" \
+    WINEDLLOVERRIDES=setupapi=d
+# The INF folder made a file: no folder to search.
+inf=$WINEPREFIX/drive_c/windows/inf
+mv "$inf" "$inf.aside" && touch "$inf"
+unread_row "the INF folder unreadable" 1 "packages" "FindFirstFileA(C:\\windows\\inf\\oem*.inf) failed"
+rm "$inf" && mv "$inf.aside" "$inf"
+# A count of eight bytes is no count.
+wine reg add "$enum" /v Count /t REG_BINARY /d 0200000000000000 /f >/dev/null
+unread_row "the device list unreadable" 1 "deviceEntries" "RegQueryValueExA(Count) failed: error 234"
+check "the device list unreadable: attached" false "$(field attached "$listed")"
+wine reg add "$enum" /v Count /t REG_DWORD /d 2 /f >/dev/null
+
 answer=$(in_bin wine VexloHost.exe DeleteALL 2>/dev/null | tr -d '\r' || true)
 check "DeleteALL" "DeleteALL = 1" "$answer"
 
@@ -59,6 +99,16 @@ check "after DeleteALL: the spooler" running "$(field spooler "$listed")"
 table=$(in_bin wine VexloHost.exe list | tr -d '\r' || true)
 check "after DeleteALL: the table's last line" "None of the Vexlo-420 printer's software is installed." \
       "$(tail -n1 <<<"$table")"
+# A package left behind, as a removal cut short leaves it.
+printf '[Version]\r\nSignature="$Windows NT$"\r\nClass=Printer\r\nProvider=Vexlo\r\nDriverVer=01/01/2024,1.0.0.0\r\n' \
+    >"$inf/oem24.inf"
+listed=$(list_json)
+check "only a package left: exit code" 1 "$(field exit "$listed")"
+check "only a package left: packages" "oem24.inf|Printer|01/01/2024,1.0.0.0" "$(field packages "$listed")"
+unread_row "only a package left, setupapi.dll not loaded" 5 "packages" "LoadLibraryExA(setupapi.dll)" \
+    WINEDLLOVERRIDES=setupapi=d
+rm "$inf/oem24.inf"
+
 left=$(in_bin wine demo_machine.exe list | tr -d '\r')
 check "after DeleteALL: queues whose name starts with Vexlo" "" "$(grep '^  queue    Vexlo' <<<"$left" || true)"
 for kept in "queue    Lower" "queue    Office" "monitor  AcmeLM" "package  oem22.inf" "package  oem23.inf"; do

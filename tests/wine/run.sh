@@ -85,6 +85,7 @@ EOF
 # The tests of one build in one prefix, the same for both builds.
 tests_in_prefix=(
     "VexloHost list"
+    "VexloHost list and DeleteALL, queues refusing rights"
     "presence, code page 1252"
     "presence, code page 932"
     "removal and spooler control"
@@ -100,6 +101,7 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
     case "$2" in
         "VexloHost list") "$here/tests/wine/list_wine.sh" "$bin" "$environment" ;;
+        "VexloHost list and DeleteALL, queues refusing rights") in_bin wine listing_rights_wine.exe ;;
         "presence, code page 1252") in_bin wine presence_wine.exe 1252 ;;
         "presence, code page 932") in_bin env LC_ALL=ja_JP.UTF-8 wine presence_wine.exe 932 ;;
         "removal and spooler control") in_bin wine removal_wine.exe ;;
