@@ -19,7 +19,7 @@ case $bits in
 esac
 dump=$($tools-objdump -p "$dll")
 expect() {  # expect <what> <pattern>
-    if grep -Eq "$2" <<<"$dump"; then echo "ok: $1"; else fail "$1 (no line matching '$2')"; fi
+    if grep -Eq "$2" <<<"$dump"; then pass "$1"; else fail "$1 (no line matching '$2')"; fi
 }
 
 expect "PE$([ "$bits" = 64 ] && echo '32+' || echo 32) image" "^Magic[[:space:]]+$magic"
@@ -37,7 +37,7 @@ exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\t\[/{gsub(
           while read -r index name; do echo "$((index + base)) $name"; done | sort -n)
 expected_exports=${EXPECTED_EXPORTS:-$'1 DeleteALL\n2 IsConnected'}
 if [ "$exports" = "$expected_exports" ]; then
-    echo "ok: exports $(tr '\n' ' ' <<<"$exports")"
+    pass "exports $(tr '\n' ' ' <<<"$exports")"
 else
     fail "exports: expected [$(tr '\n' ' ' <<<"$expected_exports")], got [$(tr '\n' ' ' <<<"$exports")]"
 fi
@@ -46,14 +46,14 @@ fi
 # directory. winspool.drv and setupapi.dll are loaded by full path instead.
 imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr '[:lower:]' '[:upper:]' | sort | tr '\n' ' ')
 expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL "
-if [ "$imports" = "$expected_imports" ]; then echo "ok: imports $imports"; else
+if [ "$imports" = "$expected_imports" ]; then pass "imports $imports"; else
     fail "imports: expected [$expected_imports], got [$imports]"; fi
 
 # Hardening: ASLR with the relocations it needs, no executable data, no
 # section both writable and executable, stack protection compiled in.
 characteristics=$(sed -n 's/^DllCharacteristics[[:space:]]*\([0-9a-fA-F]*\).*/\1/p' <<<"$dump" | head -n1)
 flag() {  # flag <what> <bit>
-    if (( (16#${characteristics:-0} & $2) != 0 )); then echo "ok: $1"; else
+    if (( (16#${characteristics:-0} & $2) != 0 )); then pass "$1"; else
         fail "$1 (DllCharacteristics ${characteristics:-none})"; fi
 }
 flag "DYNAMIC_BASE" 0x40
@@ -62,18 +62,18 @@ flag "NX_COMPAT" 0x100
 [ "$bits" = 32 ] || flag "HIGH_ENTROPY_VA" 0x20
 sections=$($tools-objdump -h "$dll")
 expect_in() {  # expect_in <what> <text> <pattern>
-    if grep -Eq "$3" <<<"$2"; then echo "ok: $1"; else fail "$1 (no line matching '$3')"; fi
+    if grep -Eq "$3" <<<"$2"; then pass "$1"; else fail "$1 (no line matching '$3')"; fi
 }
 expect_in "relocation section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.reloc[[:space:]]+0*[1-9a-f]'
 writable_code=$(awk '/^[[:space:]]*[0-9]+ /{name=$2; next} /CODE/ && !/READONLY/{print name}' <<<"$sections")
-if [ -z "$writable_code" ]; then echo "ok: no section both writable and executable"; else
+if [ -z "$writable_code" ]; then pass "no section both writable and executable"; else
     fail "writable and executable: $writable_code"; fi
 # Symbols come from the debug file beside the shipped DLL.
 [ -f "$debug" ] || fail "no debug file $debug beside the DLL"
 symbols=$($tools-nm "$debug" 2>/dev/null || true)
 canary_check=$(awk -v s="${underscore}__stack_chk_fail" '$3==s{print $1}' <<<"$symbols" | sed 's/^0*//')
 protected=$($tools-objdump -d "$dll" | grep -c "call[[:space:]]*0x${canary_check:-none}\$" || true)
-if [ "$protected" -gt 0 ]; then echo "ok: stack protection ($protected checks)"; else
+if [ "$protected" -gt 0 ]; then pass "stack protection ($protected checks)"; else
     fail "no function checks the stack canary"; fi
 
 # Nothing of its own at load: GCC's start files register one constructor in
@@ -102,20 +102,20 @@ check "destructors" 0 "$(list_entries __DTOR_LIST__)"
 # No C++ exception machinery and no libssp: the library cannot throw.
 u=$underscore
 machinery=$(grep -E " (${u}__cxa_throw|${u}__cxa_begin_catch|${u}_Unwind_Resume|${u}__gxx_personality_v0|${u}__guard_setup|${u}__gxx_personality_seh0)\$" <<<"$symbols" || true)
-if [ -z "$machinery" ]; then echo "ok: no exception machinery linked in"; else
+if [ -z "$machinery" ]; then pass "no exception machinery linked in"; else
     fail "exception machinery linked in: $(awk '{print $3}' <<<"$machinery" | tr '\n' ' ')"; fi
 
 # Shipped stripped, and small: at most 64 KiB. The debug information is in
 # the file the .gnu_debuglink names, with its CRC.
 if [ -z "$($tools-nm "$dll" 2>/dev/null)" ] && ! grep -q '\.debug_' <<<"$sections"; then
-    echo "ok: no symbols and no debug sections"; else fail "symbols or debug sections left in"; fi
+    pass "no symbols and no debug sections"; else fail "symbols or debug sections left in"; fi
 link_offset=$(awk '$2==".gnu_debuglink"{print $6}' <<<"$sections")
 link="(no .gnu_debuglink section)"
 [ -z "$link_offset" ] || link=$(tail -c +$((16#$link_offset + 1)) "$dll" | head -c 64 | tr -d '\0')
-if [[ "$link" == "$(basename "$debug")"* ]]; then echo "ok: .gnu_debuglink names $(basename "$debug")"; else
+if [[ "$link" == "$(basename "$debug")"* ]]; then pass ".gnu_debuglink names $(basename "$debug")"; else
     fail ".gnu_debuglink: expected $(basename "$debug"), got '${link}'"; fi
 size=$(stat -c %s "$dll")
-if [ "$size" -le 65536 ]; then echo "ok: size $size bytes"; else
+if [ "$size" -le 65536 ]; then pass "size $size bytes"; else
     fail "size $size bytes, expected at most 65536"; fi
 
 # A release artifact: a version resource, and no link time stamp, so that two
@@ -123,7 +123,7 @@ if [ "$size" -le 65536 ]; then echo "ok: size $size bytes"; else
 expect_in "resource section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.rsrc[[:space:]]'
 pe_header=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
 stamp=$(od -An -tu4 -j$((pe_header + 8)) -N4 "$dll" | tr -d ' ')
-if [ "$stamp" = 0 ]; then echo "ok: no time stamp"; else
+if [ "$stamp" = 0 ]; then pass "no time stamp"; else
     fail "time stamp $stamp in the file header, expected 0"; fi
 
 checks_done "DLL tables"

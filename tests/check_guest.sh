@@ -26,18 +26,18 @@ check "current folder and variables" "0|$(pwd)/tests|one two" \
 
 said=$(guest --timeout 5 -- sleep 600)
 check "out of time: exit status" 124 "${said%%|*}"
-grep -qF "the command ran out of time (5 s) and was stopped" <<<"$said" && echo "ok: out of time: said so" ||
+grep -qF "the command ran out of time (5 s) and was stopped" <<<"$said" && pass "out of time: said so" ||
     fail "out of time: expected the runner to say so, got [$said]"
 
 said=$(guest -- sh -c 'echo o >/proc/sysrq-trigger; sleep 60')
 check "machine stopped under the command: exit status" 125 "${said%%|*}"
-grep -qF "the machine stopped before the command ended" <<<"$said" && echo "ok: stopped: said so" ||
+grep -qF "the machine stopped before the command ended" <<<"$said" && pass "stopped: said so" ||
     fail "stopped: expected the runner to say so, got [$said]"
 
 said=$(VEXLO_GUEST_BOOT_TIMEOUT=1 guest -- true)
 check "no boot in time: exit status" 125 "${said%%|*}"
 grep -qF "the machine did not boot within 1 s|guest: the console's last lines:" <<<"$said" &&
-    echo "ok: no boot in time: said so, with the console" ||
+    pass "no boot in time: said so, with the console" ||
     fail "no boot in time: expected the runner to say so and show the console, got [$said]"
 
 check "a folder outside the shares: exit status" 2 "$(cd / && "$here/scripts/guest" run -- true >/dev/null 2>&1; echo $?)"

@@ -42,7 +42,7 @@ echo "== folder edges (from -> to: files)"
 awk '{print $1, $2, $3}' <<<"$edges" | sort | uniq -c | awk '{printf "  %-10s -> %-8s %s include(s)\n", $2, $4, $1}'
 
 for user in presence removal host; do
-    if grep -q "^$user -> product " <<<"$edges"; then echo "ok: $user uses product/"; else fail "$user does not include product/"; fi
+    if grep -q "^$user -> product " <<<"$edges"; then pass "$user uses product/"; else fail "$user does not include product/"; fi
 done
 check "the library including the host" "" "$(grep -v '^host ' <<<"$edges" | awk '$3 == "host" {print $4}' | sort -u | paste -sd' ')"
 check "the host including internals other than product/" "" \

@@ -22,7 +22,7 @@ listed=$(unzip -Z1 "dist/$name.zip" | paste -sd ' ')
 binaries="VexloDeletePrinter.dll VexloDeletePrinter.dll.debug VexloDeletePrinter.lib VexloHost.exe"
 check "zip contents" "$name/README.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/SHA256SUMS" "$listed"
 unzip -q "dist/$name.zip" -d "$scratch/unzipped"
-if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then echo "ok: sha256sum -c SHA256SUMS"; else
+if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS"; fi
 check "SHA256SUMS covers every other file" 12 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
 
@@ -60,7 +60,7 @@ for file in "$name.zip" $(cd dist && find "$name" -type f | sort); do
     first=$(sha256sum <"dist/$file" | cut -d' ' -f1)
     second=$(sha256sum <"$other/$file" 2>/dev/null | cut -d' ' -f1)
     if [ "$first" = "$second" ]; then
-        echo "ok: reproducible: $file, SHA-256 $first in both builds"
+        pass "reproducible: $file, SHA-256 $first in both builds"
     else
         difference=$(cmp "dist/$file" "$other/$file" 2>&1 || true)
         byte=$(sed -n 's/.* byte \([0-9]*\).*/\1/p' <<<"$difference")

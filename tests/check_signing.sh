@@ -24,33 +24,48 @@ quiet() { "$@" >/dev/null 2>&1 || { echo "FAILED: $*"; "$@"; exit 1; }; }
 printf 'a test password\n' >"$pki/password"
 printf 'not the password\n' >"$pki/wrong"
 quiet openssl req -x509 -newkey rsa:2048 -nodes -keyout "$pki/ca.key" -out "$pki/ca.pem" -days 2 -subj "/CN=Vexlo Test CA"
-issue() {  # issue <name> <extended key usage> <days>
+issue() {  # issue <name> <extended key usage> <days> [-legacy]
     printf 'extendedKeyUsage=%s\nkeyUsage=digitalSignature\n' "$2" >"$pki/$1.ext"
     quiet openssl req -newkey rsa:2048 -nodes -keyout "$pki/$1.key" -out "$pki/$1.csr" -subj "/CN=Vexlo Test $1/O=Vexlo"
     quiet openssl x509 -req -in "$pki/$1.csr" -CA "$pki/ca.pem" -CAkey "$pki/ca.key" -CAcreateserial -days "$3" \
         -extfile "$pki/$1.ext" -out "$pki/$1.pem"
-    quiet openssl pkcs12 -export -inkey "$pki/$1.key" -in "$pki/$1.pem" -certfile "$pki/ca.pem" -out "$pki/$1.pfx" \
-        -passout "file:$pki/password"
+    quiet openssl pkcs12 -export ${4:-} -inkey "$pki/$1.key" -in "$pki/$1.pem" -certfile "$pki/ca.pem" \
+        -out "$pki/$1.pfx" -passout "file:$pki/password"
 }
-issue signing codeSigning 2
+# The one the bundle is signed with is a legacy PKCS#12 (RC2-40), as Windows
+# exports it; the refused ones are current (AES), and are opened before they
+# are refused for what they hold.
+issue signing codeSigning 2 -legacy
 issue server serverAuth 2
 issue expired codeSigning -1
 
 # A copy of the tree with a dist/ of its own: the unsigned bundle, then the
-# signed one, the password from the environment.
+# signed one, the password from the environment and the certificate named
+# relative to the caller's folder. osslsigncode, the first program started
+# after the password is read, tells whether it still sees the variable.
 tree=$scratch/tree
 mkdir "$tree"
 tar --exclude=./build --exclude=./dist -cf - . | tar -xf - -C "$tree"
 (cd "$tree" && scripts/package "$scratch/build" >/dev/null)
 name=$(cd "$tree/dist" && ls -d VexloDeletePrinter-*[0-9] | head -n1)
 mv "$tree/dist/$name" "$scratch/unsigned"
-(cd "$tree" && VEXLO_SIGN_PASSWORD='a test password' scripts/package "$scratch/build" --sign "$pki/signing.pfx" >/dev/null)
+mkdir "$scratch/spy"
+cat >"$scratch/spy/osslsigncode" <<EOF
+#!/bin/sh
+[ -z "\${VEXLO_SIGN_PASSWORD+set}" ] || echo "osslsigncode \$1" >>"$scratch/password-seen"
+exec "$(command -v osslsigncode)" "\$@"
+EOF
+chmod +x "$scratch/spy/osslsigncode"
+(cd "$scratch" && VEXLO_SIGN_PASSWORD='a test password' PATH="$scratch/spy:$PATH" \
+    "$tree/scripts/package" "$scratch/build" --sign pki/signing.pfx >/dev/null)
+check "programs started after the password was read that saw VEXLO_SIGN_PASSWORD" "" \
+      "$(sort -u "$scratch/password-seen" 2>/dev/null | paste -sd' ')"
 signed=$tree/dist/$name
 pe_files="VexloDeletePrinter.dll VexloHost.exe x64/VexloDeletePrinter.dll x64/VexloHost.exe"
 
 listed=$(unzip -Z1 "$tree/dist/$name.zip" | grep '^[^/]*/signatures/' | sort | paste -sd ' ')
 check "signatures in the zip" "$(printf "$name/signatures/%s.sig\n" $pe_files | sort | paste -sd ' ')" "$listed"
-if (cd "$signed" && sha256sum --quiet -c SHA256SUMS); then echo "ok: sha256sum -c SHA256SUMS"; else
+if (cd "$signed" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS of the signed bundle"; fi
 check "SHA256SUMS covers the signatures too" 16 "$(wc -l <"$signed/SHA256SUMS")"
 check "README names the signer" \
@@ -65,7 +80,7 @@ for file in $pe_files; do
     osslsigncode attach-signature -sigin "$signed/signatures/$file.sig" -in "$scratch/unsigned/$file" \
         -out "$scratch/attached" >/dev/null 2>&1 || true
     if cmp -s "$scratch/attached" "$signed/$file"; then
-        echo "ok: $file: the unsigned build with its detached signature attached is the signed file"
+        pass "$file: the unsigned build with its detached signature attached is the signed file"
     else
         fail "$file: attaching signatures/$file.sig to the unsigned build does not give the signed file ($(cmp "$scratch/attached" "$signed/$file" 2>&1 || true))"
     fi
@@ -103,15 +118,22 @@ while IFS='|' read -r what message args; do
     # shellcheck disable=SC2086
     said=$(cd "$tree" && scripts/package "$scratch/build" $args 2>&1) || code=$?
     check "refuses $what: exit status" "nonzero" "$([ "$code" -ne 0 ] && echo nonzero || echo 0)"
-    if grep -qF "$message" <<<"$said"; then echo "ok: refuses $what: says '$message'"; else
+    if grep -qF "$message" <<<"$said"; then pass "refuses $what: says '$message'"; else
         fail "refuses $what: expected a message with '$message', got [$said]"; fi
     check "refuses $what: no bundle written" "" "$(ls "$tree/dist" 2>/dev/null || true)"
 done <<EOF
 a missing certificate|no certificate file|--sign $pki/none.pfx --password-file $pki/password
-a wrong password|with the password given|--sign $pki/signing.pfx --password-file $pki/wrong
+a wrong password, with openssl's reason|with the password given; openssl says: Mac verify error: invalid password?|--sign $pki/signing.pfx --password-file $pki/wrong
+a file that is no PKCS#12, with openssl's reason|with the password given; openssl says: |--sign $pki/password --password-file $pki/password
 no password|needs the certificate's password|--sign $pki/signing.pfx
 a certificate not for code signing|is not a code-signing certificate|--sign $pki/server.pfx --password-file $pki/password
 an expired certificate|has expired|--sign $pki/expired.pfx --password-file $pki/password
 EOF
+
+# A relative --password-file is the caller's: from pki/, "wrong" is the
+# wrong password, not a file missing from the checkout.
+said=$(cd "$pki" && "$tree/scripts/package" "$scratch/build" --sign signing.pfx --password-file wrong 2>&1) || true
+if grep -qF "Mac verify error" <<<"$said"; then pass "relative paths are taken from the caller's folder"; else
+    fail "relative paths: expected openssl's refusal of the wrong password, got [$said]"; fi
 
 checks_done "signing"

@@ -112,8 +112,8 @@ rm "$inf/oem24.inf"
 left=$(in_bin wine demo_machine.exe list | tr -d '\r')
 check "after DeleteALL: queues whose name starts with Vexlo" "" "$(grep '^  queue    Vexlo' <<<"$left" || true)"
 for kept in "queue    Lower" "queue    Office" "monitor  AcmeLM" "package  oem22.inf" "package  oem23.inf"; do
-    if grep -qF "$kept" <<<"$left"; then echo "ok: kept: $kept"; else fail "after DeleteALL: expected to keep $kept"; fi
+    if grep -qF "$kept" <<<"$left"; then pass "kept: $kept"; else fail "after DeleteALL: expected to keep $kept"; fi
 done
-[ -f "$WINEPREFIX/drive_c/windows/inf/vexlo.inf" ] && echo "ok: kept: vexlo.inf" || fail "after DeleteALL: vexlo.inf gone"
+[ -f "$WINEPREFIX/drive_c/windows/inf/vexlo.inf" ] && pass "kept: vexlo.inf" || fail "after DeleteALL: vexlo.inf gone"
 
 checks_done "list_wine"

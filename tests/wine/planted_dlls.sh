@@ -44,7 +44,7 @@ done
 check "IsConnected with planted copies beside the host" 1 "$(answer IsConnected)"
 check "DeleteALL with planted copies beside the host" 1 "$(answer DeleteALL)"
 check "planted copies loaded" "" "$(markers)"
-if (cd "$bin" && wine demo_machine.exe expect-removed); then echo "ok: the product's software removed, the other maker's kept"; else
+if (cd "$bin" && wine demo_machine.exe expect-removed); then pass "the product's software removed, the other maker's kept"; else
     fail "DeleteALL did not remove the product's software"; fi
 (cd "$bin" && wine demo_machine.exe detach >/dev/null)
 
