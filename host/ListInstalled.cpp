@@ -22,38 +22,11 @@ void Note(Inventory& inventory, const char* list, const ListRead& read) {
     if (!read.whole()) inventory.unread.push_back({list, Reason(read.call, read.subject.c_str(), read.error)});
 }
 
-const char* StateName(DWORD state) {
-    switch (state) {
-    case SERVICE_STOPPED: return "stopped";
-    case SERVICE_START_PENDING: return "start pending";
-    case SERVICE_STOP_PENDING: return "stop pending";
-    case SERVICE_RUNNING: return "running";
-    case SERVICE_CONTINUE_PENDING: return "continue pending";
-    case SERVICE_PAUSE_PENDING: return "pause pending";
-    case SERVICE_PAUSED: return "paused";
-    }
-    return "unknown";
-}
-
-// Asked with the right to read its status only: never started or stopped.
 void ListSpoolerState(Inventory& inventory) {
-    inventory.spooler = "unknown";
-    const char* failed = "OpenSCManagerA";
-    unique_schandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    unique_schandle service;
-    SERVICE_STATUS status = {};
-    if (manager) {
-        failed = "OpenServiceA";
-        service.reset(OpenServiceA(manager.get(), "Spooler", SERVICE_QUERY_STATUS));
-    }
-    if (service) {
-        failed = "QueryServiceStatus";
-        if (QueryServiceStatus(service.get(), &status)) {
-            inventory.spooler = StateName(status.dwCurrentState);
-            return;
-        }
-    }
-    inventory.unread.push_back({"spooler", Reason(failed, "Spooler", GetLastError())});
+    DWORD state = 0;
+    const ListRead read = ReadSpoolerState(state);
+    inventory.spooler = read.whole() ? ServiceStateName(state) : "unknown";
+    Note(inventory, "spooler", read);
 }
 
 void ListDeviceEntries(Inventory& inventory) {

@@ -92,3 +92,34 @@ using PackageVisit = bool (*)(void* context, const SetupApi& setupApi, const cha
 ListRead WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit visit, void* context);
 
 }  // namespace vexlo
+
+namespace vexlo {
+
+// ---- the product's software, found --------------------------------------------
+
+// Whether any of the product's software is installed, by the walks above and
+// the rules they apply, reading only (queues opened with the right to use
+// them): a queue whose driver is the model's, the monitor, a driver, a brand
+// package. `complete` tells whether every list was read whole; nothing found
+// in lists that were not all read is no proof that nothing is there.
+struct SoftwareFound {
+    bool installed = false;
+    bool complete = true;
+};
+SoftwareFound FindInstalledSoftware();
+
+}  // namespace vexlo
+
+namespace vexlo {
+
+// ---- the print spooler's state --------------------------------------------------
+
+// The spooler service's state, asked with the right to read its status
+// only: never started or stopped. 0 with the failure when it cannot be had.
+ListRead ReadSpoolerState(DWORD& state);
+
+// "stopped", "start pending", "stop pending", "running", "continue
+// pending", "pause pending", "paused", or "unknown".
+const char* ServiceStateName(DWORD state);
+
+}  // namespace vexlo

@@ -3,22 +3,29 @@
 
 namespace vexlo {
 
-SpoolerOutcome PrepareSpooler() {
+SpoolerOutcome PrepareSpooler(SpoolerCycleReport* report) {
+    SpoolerCycleReport unread;
+    SpoolerCycleReport& cycle = Or(report, unread);
     SpoolerHandles spooler;
     SERVICE_STATUS status = {};
-    if (!spooler.Open()) return SpoolerOutcome::Failed;
-    if (!QueryServiceStatus(spooler.service(), &status)) return SpoolerOutcome::Failed;
+    if (!spooler.Open(&cycle)) return SpoolerOutcome::Failed;
+    if (!QueryServiceStatus(spooler.service(), &status)) return cycle.Failed("QueryServiceStatus"), SpoolerOutcome::Failed;
+    cycle.found = cycle.left = status.dwCurrentState;
 
     if (status.dwCurrentState == SERVICE_STOPPED) {
-        if (!StartServiceA(spooler.service(), 0, nullptr)) return SpoolerOutcome::Failed;
+        if (!StartServiceA(spooler.service(), 0, nullptr)) return cycle.Failed("StartServiceA"), SpoolerOutcome::Failed;
         WaitForServiceState(spooler.service(), status, SERVICE_RUNNING);
+        cycle.left = status.dwCurrentState;
         return SpoolerOutcome::Started;
     }
     if (status.dwCurrentState != SERVICE_RUNNING) return SpoolerOutcome::Untouched;
 
-    if (!ControlService(spooler.service(), SERVICE_CONTROL_STOP, &status)) return SpoolerOutcome::Failed;
+    if (!ControlService(spooler.service(), SERVICE_CONTROL_STOP, &status)) {
+        return cycle.Failed("ControlService"), SpoolerOutcome::Failed;
+    }
     WaitForServiceState(spooler.service(), status, SERVICE_STOPPED);
-    if (!ReopenAndStartIfStopped(spooler, status)) return SpoolerOutcome::Failed;
+    cycle.left = status.dwCurrentState;
+    if (!ReopenAndStartIfStopped(spooler, status, &cycle)) return SpoolerOutcome::Failed;
     return SpoolerOutcome::Restarted;
 }
 

@@ -6,19 +6,22 @@
 #include "NarrowString.h"
 #include "SystemLibrary.h"
 #include "product/ProductWalks.h"
+#include "removal/RemovalReport.h"
 
 namespace vexlo {
 
 // Room for either driver name.
 using DriverName = NarrowString<32>;
 
+// Each tells `report`, when given, what it removed and what was refused.
+
 // Deletes every queue, local or connection, whose driver is the model's.
-void RemovePrinterQueues(const Winspool& winspool);
-void RemoveLabelMonitor(const Winspool& winspool);
+void RemovePrinterQueues(const Winspool& winspool, const RemovalReport* report = nullptr);
+void RemoveLabelMonitor(const Winspool& winspool, const RemovalReport* report = nullptr);
 // Deletes both drivers, in their order; the second whatever the first gave.
-void RemoveLabelDrivers(const Winspool& winspool);
+void RemoveLabelDrivers(const Winspool& winspool, const RemovalReport* report = nullptr);
 // Force-uninstalls every oem*.inf package in `folder` (no trailing
 // backslash) whose Provider is the brand.
-void PurgeDriverPackages(const SetupApi& setupApi, FolderPath folder);
+void PurgeDriverPackages(const SetupApi& setupApi, FolderPath folder, const RemovalReport* report = nullptr);
 
 }  // namespace vexlo

@@ -4,14 +4,15 @@
 
 namespace vexlo {
 
-void PurgeDriverPackages(const SetupApi& setupApi, FolderPath folder) {
+void PurgeDriverPackages(const SetupApi& setupApi, FolderPath folder, const RemovalReport* report) {
     // Every Provider line naming the brand asks for the uninstall again; the
-    // platform's answer to a repeat is of no interest.
-    const PackageVisit uninstall = [](void*, const SetupApi& setup, const char* fileName, HINF) {
-        setup.SetupUninstallOEMInfA(fileName, SUOI_FORCEDELETE, nullptr);
+    // platform's answer to a repeat is of no interest, but is reported.
+    const PackageVisit uninstall = [](void* context, const SetupApi& setup, const char* fileName, HINF) {
+        const BOOL uninstalled = setup.SetupUninstallOEMInfA(fileName, SUOI_FORCEDELETE, nullptr);
+        ReportRemoval(static_cast<const RemovalReport*>(context), RemovedKind::Package, fileName, nullptr, uninstalled);
         return true;
     };
-    WalkBrandPackages(setupApi, folder, uninstall, nullptr);
+    WalkBrandPackages(setupApi, folder, uninstall, const_cast<RemovalReport*>(report));
 }
 
 }  // namespace vexlo

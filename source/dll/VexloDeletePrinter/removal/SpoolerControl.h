@@ -1,6 +1,8 @@
 // Cycling the print spooler service around the deletions.
 #pragma once
 
+#include "removal/RemovalReport.h"
+
 #include <windows.h>
 
 namespace vexlo {
@@ -13,13 +15,14 @@ enum class SpoolerOutcome {
 };
 
 // Before the deletions: starts a stopped spooler, stops and restarts a
-// running one, leaves a pending or paused one alone.
-SpoolerOutcome PrepareSpooler();
+// running one, leaves a pending or paused one alone. What it found, left and
+// what failed go into `cycle` when one is given.
+SpoolerOutcome PrepareSpooler(SpoolerCycleReport* cycle = nullptr);
 
 // After the first deletions: stops the spooler if running, then starts it if
 // a fresh query finds it stopped. False on any failure to open, query, stop
 // or start.
-bool RestartSpooler();
+bool RestartSpooler(SpoolerCycleReport* cycle = nullptr);
 
 // Polls until `status` shows `target`, sleeping each reported wait hint, and
 // always at least once. Gives up when a query fails or after

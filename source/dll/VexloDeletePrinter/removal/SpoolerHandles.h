@@ -3,6 +3,7 @@
 #pragma once
 
 #include "UniqueHandle.h"
+#include "removal/RemovalReport.h"
 
 namespace vexlo {
 
@@ -14,8 +15,8 @@ public:
     ~SpoolerHandles() { Close(); }
 
     // Closes the pair held, then opens the manager and the service; on
-    // failure holds nothing.
-    bool Open();
+    // failure holds nothing, and tells `cycle`, when given, which call failed.
+    bool Open(SpoolerCycleReport* cycle = nullptr);
     void Close();
     SC_HANDLE service() const { return service_.get(); }
 
@@ -26,6 +27,9 @@ private:
 
 // Reopens the pair, queries the status and, if the spooler is stopped,
 // starts it and waits until it runs. False when any of that fails.
-bool ReopenAndStartIfStopped(SpoolerHandles& spooler, SERVICE_STATUS& status);
+bool ReopenAndStartIfStopped(SpoolerHandles& spooler, SERVICE_STATUS& status, SpoolerCycleReport* cycle = nullptr);
+
+// Without a report to fill, failures go into this one, which no one reads.
+inline SpoolerCycleReport& Or(SpoolerCycleReport* cycle, SpoolerCycleReport& unread) { return cycle ? *cycle : unread; }
 
 }  // namespace vexlo
