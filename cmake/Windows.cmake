@@ -42,41 +42,58 @@ add_link_options(-fstack-protector-strong -static -Wl,--dynamicbase,--nxcompat -
 # host's folder is ever loaded.
 target_link_libraries(VexloCore PUBLIC advapi32 user32)
 
+# A DLL shipped to customers, built from the library by the same rules:
+# exports from a .def, undecorated; an import library; the image stripped
+# and its debug information beside it; a version resource.
+# ship_dll(<name> <.def> <description> <sources...>)
+#
 # The .def names the exports as the 32-bit compiler decorates them (stdcall:
-# IsConnected@0); the 64-bit one has a single convention and no decoration,
-# so its copy of the .def is the same list without it.
-set(DLL_DEF ${DLL_DIR}/VexloDeletePrinter.def)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    file(READ ${DLL_DEF} def_text)
-    string(REGEX REPLACE "@0 " " " def_text "${def_text}")
-    set(DLL_DEF ${CMAKE_BINARY_DIR}/VexloDeletePrinter.def)
-    file(CONFIGURE OUTPUT ${DLL_DEF} CONTENT "${def_text}")
-endif()
-add_library(VexloDeletePrinter SHARED ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES} ${DLL_DIR}/StackGuard.cpp ${DLL_DEF})
-set_target_properties(VexloDeletePrinter PROPERTIES PREFIX "" OUTPUT_NAME VexloDeletePrinter
-                      IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-target_link_libraries(VexloDeletePrinter PRIVATE VexloCore)
-target_compile_options(VexloDeletePrinter PRIVATE ${NO_EXCEPTIONS})
-# Exported undecorated; the import library, made by dlltool from the same
-# .def, keeps the stdcall decoration (_IsConnected@0) that callers link with.
-# Its members and symbols are named after the temporary prefix and the file
-# name, not the build path.
-target_link_options(VexloDeletePrinter PRIVATE -Wl,--kill-at)
-# Shipped stripped; the debug information goes to VexloDeletePrinter.dll.debug
-# beside it, found again through the DLL's .gnu_debuglink (file name and CRC)
-# by gdb and addr2line. objcopy stamps the images it writes with the time
-# unless SOURCE_DATE_EPOCH says otherwise; 0, as the linker leaves it.
-add_custom_command(TARGET VexloDeletePrinter POST_BUILD
-    COMMAND ${MINGW}-dlltool --kill-at -t VexloDeletePrinter_lib -d ${DLL_DEF} -D VexloDeletePrinter.dll
-            -l $<TARGET_LINKER_FILE_NAME:VexloDeletePrinter>
-    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --only-keep-debug $<TARGET_FILE:VexloDeletePrinter>
-            $<TARGET_FILE:VexloDeletePrinter>.debug
-    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --strip-all --add-gnu-debuglink=$<TARGET_FILE:VexloDeletePrinter>.debug
-            $<TARGET_FILE:VexloDeletePrinter>
-    WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:VexloDeletePrinter>
-    VERBATIM)
-add_version_resource(VexloDeletePrinter VexloDeletePrinter.dll
-                     "Vexlo-420 printer presence check and software removal" VFT_DLL)
+# IsConnected@0, VexloRemove@4); the 64-bit one has a single convention and
+# no decoration, so its copy of the .def is the same list without it.
+function(ship_dll name def description)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        file(READ ${def} def_text)
+        string(REGEX REPLACE "@[0-9]+ " " " def_text "${def_text}")
+        set(def ${CMAKE_BINARY_DIR}/${name}.def)
+        file(CONFIGURE OUTPUT ${def} CONTENT "${def_text}")
+    endif()
+    add_library(${name} SHARED ${ARGN} ${DLL_DIR}/StackGuard.cpp ${def})
+    set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
+                          IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    target_link_libraries(${name} PRIVATE VexloCore)
+    target_compile_options(${name} PRIVATE ${NO_EXCEPTIONS})
+    # Exported undecorated; the import library, made by dlltool from the same
+    # .def, keeps the stdcall decoration (_IsConnected@0) that callers link
+    # with. Its members and symbols are named after the temporary prefix and
+    # the file name, not the build path.
+    target_link_options(${name} PRIVATE -Wl,--kill-at)
+    # Shipped stripped; the debug information goes to <name>.dll.debug
+    # beside it, found again through the DLL's .gnu_debuglink (file name and
+    # CRC) by gdb and addr2line. objcopy stamps the images it writes with the
+    # time unless SOURCE_DATE_EPOCH says otherwise; 0, as the linker leaves it.
+    add_custom_command(TARGET ${name} POST_BUILD
+        COMMAND ${MINGW}-dlltool --kill-at -t ${name}_lib -d ${def} -D ${name}.dll
+                -l $<TARGET_LINKER_FILE_NAME:${name}>
+        COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --only-keep-debug $<TARGET_FILE:${name}>
+                $<TARGET_FILE:${name}>.debug
+        COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --strip-all
+                --add-gnu-debuglink=$<TARGET_FILE:${name}>.debug $<TARGET_FILE:${name}>
+        WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:${name}>
+        VERBATIM)
+    add_version_resource(${name} ${name}.dll "${description}" VFT_DLL)
+endfunction()
+
+ship_dll(VexloDeletePrinter ${DLL_DIR}/VexloDeletePrinter.def
+         "Vexlo-420 printer presence check and software removal" ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES})
+
+# The Windows Installer custom actions: the same library, behind the
+# signature a package's DLL custom action has. msi.dll is imported: the
+# custom-action server that loads this DLL has loaded it already.
+set(ACTIONS_DIR ${CMAKE_SOURCE_DIR}/source/dll/VexloInstallerActions)
+ship_dll(VexloInstallerActions ${ACTIONS_DIR}/VexloInstallerActions.def
+         "Vexlo-420 printer Windows Installer custom actions" ${DLL_DIR}/DllMain.cpp ${ACTIONS_SOURCES})
+target_include_directories(VexloInstallerActions PRIVATE ${ACTIONS_DIR})
+target_link_libraries(VexloInstallerActions PRIVATE msi)
 
 # The host links the library's code for its listing, which decides by the
 # removal's own rules; the JSON library (Debian's, header only) is the host's

@@ -22,6 +22,14 @@ void Note(Inventory& inventory, const char* list, const ListRead& read) {
     if (!read.whole()) inventory.unread.push_back({list, Reason(read.call, read.subject.c_str(), read.error)});
 }
 
+// One list, walked and told where to say what it could not read.
+template <typename Walk>
+void ListOne(Inventory& inventory, const char* list, Walk walk) {
+    ListRead read;
+    walk(&read);
+    Note(inventory, list, read);
+}
+
 void ListSpoolerState(Inventory& inventory) {
     DWORD state = 0;
     const ListRead read = ReadSpoolerState(state);
@@ -34,7 +42,7 @@ void ListDeviceEntries(Inventory& inventory) {
         static_cast<Inventory*>(context)->deviceEntries.push_back(entry);
         return true;
     };
-    Note(inventory, "deviceEntries", WalkPrinterDeviceEntries(record, &inventory));
+    ListOne(inventory, "deviceEntries", [&](ListRead* read) { WalkPrinterDeviceEntries(record, &inventory, read); });
     inventory.attached = !inventory.deviceEntries.empty();
 }
 
@@ -50,19 +58,21 @@ void ListQueues(Inventory& inventory) {
     };
     // Reading a queue's driver takes the right to use the queue, which a
     // user who may not administer it has.
-    Note(inventory, "queues", WalkPrinterQueues(Winspool(), PRINTER_ACCESS_USE, record, &inventory));
+    ListOne(inventory, "queues", [&](ListRead* read) {
+        WalkPrinterQueues(Winspool(KeepLoadError{}), PRINTER_ACCESS_USE, record, &inventory, read);
+    });
 }
 
 void ListMonitorsAndDrivers(Inventory& inventory) {
-    const SpoolerLists spooler;
+    const SpoolerLists spooler{KeepLoadError{}};
     const NameVisit monitor = [](void* context, const char* name, const char*) {
         static_cast<Inventory*>(context)->monitors.push_back(name);
     };
-    Note(inventory, "monitors", WalkProductMonitors(spooler, monitor, &inventory));
+    ListOne(inventory, "monitors", [&](ListRead* read) { WalkProductMonitors(spooler, monitor, &inventory, read); });
     const NameVisit driver = [](void* context, const char* name, const char* environment) {
         static_cast<Inventory*>(context)->drivers.push_back({name, environment ? environment : ""});
     };
-    Note(inventory, "drivers", WalkProductDrivers(spooler, driver, &inventory));
+    ListOne(inventory, "drivers", [&](ListRead* read) { WalkProductDrivers(spooler, driver, &inventory, read); });
 }
 
 // The fields of the [Version] line `key`, joined by commas (DriverVer is a
@@ -91,7 +101,9 @@ void ListPackages(Inventory& inventory) {
         inventory.unread.push_back({"packages", Reason("GetWindowsDirectoryA", "", GetLastError())});
         return;
     }
-    Note(inventory, "packages", WalkBrandPackages(SetupApi(), FolderPath(folder), record, &inventory));
+    ListOne(inventory, "packages", [&](ListRead* read) {
+        WalkBrandPackages(SetupApi(KeepLoadError{}), FolderPath(folder), record, &inventory, read);
+    });
 }
 
 }  // namespace

@@ -163,6 +163,17 @@ struct Files {
     bool Has(const std::string& path) const { return files.count(path) != 0; }
 };
 
+// ---- an installation, as a custom action sees it ---------------------------
+// The handle a custom action is given is kInstallHandle; what it sends comes
+// out as text.
+struct Installation {
+    std::map<std::string, std::string> properties;
+    std::vector<std::string> log;       // informational messages, formatted
+    std::vector<std::string> actions;   // the action texts shown, in order
+    std::vector<std::string> progress;  // "reset N" and "advance N"
+};
+inline constexpr unsigned long kInstallHandle = 0x4D5349;
+
 // ---- calls, faults, handles ----------------------------------------------
 struct Call {
     std::string function;
@@ -170,7 +181,7 @@ struct Call {
     DWORD tick = 0;      // the tick count when it was called
 };
 
-enum class HandleKind { Key, ServiceManager, Service, Printer, Search, Inf, Module };
+enum class HandleKind { Key, ServiceManager, Service, Printer, Search, Inf, Module, Record };
 
 struct Machine {
     Registry registry;
@@ -180,6 +191,7 @@ struct Machine {
     Services services;
     PrintSpooler spooler;
     Files files;
+    Installation installation;
 
     DWORD lastError = 0;
     DWORD tickCount = 5000;

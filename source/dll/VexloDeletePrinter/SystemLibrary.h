@@ -24,20 +24,31 @@ bool FindFunction(HMODULE module, const char* name, Fn& function) {
 // A system library and the functions `Functions` names, all found or none:
 // a library that cannot be loaded, or lacks one of them, converts to false,
 // and the deletions that need it are skipped like refused ones.
+// Asks a SystemLibrary to keep the error of a load or lookup that failed.
+struct KeepLoadError {};
+
 template <typename Functions>
 class SystemLibrary : public Functions {
 public:
     SystemLibrary() : module_(LoadSystemLibrary(Functions::kFileName)) {
         if (module_ && Functions::Find(module_.get())) return;
+        Drop();
+    }
+    explicit SystemLibrary(KeepLoadError) : module_(LoadSystemLibrary(Functions::kFileName)) {
+        if (module_ && Functions::Find(module_.get())) return;
         error_ = GetLastError();
-        static_cast<Functions&>(*this) = Functions{};
-        module_.reset();
+        Drop();
     }
     explicit operator bool() const { return static_cast<bool>(module_); }
-    // Why it could not be had: the error of the load or of the lookup.
+    // Why it could not be had, when asked to keep it: the error of the load
+    // or of the lookup.
     DWORD error() const { return error_; }
 
 private:
+    void Drop() {
+        static_cast<Functions&>(*this) = Functions{};
+        module_.reset();
+    }
     unique_hmodule module_;
     DWORD error_ = ERROR_SUCCESS;
 };

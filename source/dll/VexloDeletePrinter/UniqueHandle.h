@@ -7,6 +7,7 @@
 #include <setupapi.h>
 
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace vexlo {
@@ -41,7 +42,14 @@ public:
     explicit operator bool() const { return handle_ != invalid(); }
 
 private:
-    static T invalid() { return reinterpret_cast<T>(Invalid); }
+    // Handles are pointers, or numbers (an installer's MSIHANDLE).
+    static T invalid() {
+        if constexpr (std::is_pointer_v<T>) {
+            return reinterpret_cast<T>(Invalid);
+        } else {
+            return static_cast<T>(Invalid);
+        }
+    }
     T handle_ = invalid();
     [[no_unique_address]] Closer closer_{};
 };

@@ -35,6 +35,7 @@ const char* KindName(HandleKind kind) {
     case HandleKind::Search: return "file search";
     case HandleKind::Inf: return "INF";
     case HandleKind::Module: return "loaded library";
+    case HandleKind::Record: return "installer record";
     }
     return "?";
 }
@@ -138,6 +139,11 @@ std::string Leaks() {
 DWORD DefaultError(const std::string& function) {
     static const std::map<std::string, DWORD> errors = {
         {"RegOpenKeyExA", ERROR_ACCESS_DENIED},
+        {"MsiCreateRecord", 0},
+        {"MsiRecordSetInteger", ERROR_INVALID_HANDLE},
+        {"MsiRecordSetStringA", ERROR_INVALID_HANDLE},
+        {"MsiProcessMessage", ERROR_INVALID_HANDLE},
+        {"MsiSetPropertyA", ERROR_INVALID_HANDLE},
         {"RegQueryValueExA", ERROR_FILE_NOT_FOUND},
         {"GetCPInfo", ERROR_INVALID_PARAMETER},
         {"MultiByteToWideChar", ERROR_NO_UNICODE_TRANSLATION},

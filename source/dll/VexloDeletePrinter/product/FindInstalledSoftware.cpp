@@ -4,7 +4,11 @@
 namespace vexlo {
 namespace {
 
-void Read(const ListRead& read, SoftwareFound& found) {
+// One list, walked and told whether it was read whole.
+template <typename Walk>
+void Walked(SoftwareFound& found, Walk walk) {
+    ListRead read;
+    walk(&read);
     if (!read.whole()) found.complete = false;
 }
 
@@ -17,14 +21,14 @@ SoftwareFound FindInstalledSoftware() {
         if (entry.failedCall) software.complete = false;
         if (IsModelDriver(entry.driver)) software.installed = true;
     };
-    Read(WalkPrinterQueues(Winspool(), PRINTER_ACCESS_USE, queue, &found), found);
+    Walked(found, [&](ListRead* read) { WalkPrinterQueues(Winspool(), PRINTER_ACCESS_USE, queue, &found, read); });
 
     const NameVisit named = [](void* context, const char*, const char*) {
         static_cast<SoftwareFound*>(context)->installed = true;
     };
     const SpoolerLists spooler;
-    Read(WalkProductMonitors(spooler, named, &found), found);
-    Read(WalkProductDrivers(spooler, named, &found), found);
+    Walked(found, [&](ListRead* read) { WalkProductMonitors(spooler, named, &found, read); });
+    Walked(found, [&](ListRead* read) { WalkProductDrivers(spooler, named, &found, read); });
 
     const PackageVisit package = [](void* context, const SetupApi&, const char*, HINF) {
         static_cast<SoftwareFound*>(context)->installed = true;
@@ -32,7 +36,7 @@ SoftwareFound FindInstalledSoftware() {
     };
     char folder[MAX_PATH];
     if (BuildInfFolder(folder)) {
-        Read(WalkBrandPackages(SetupApi(), FolderPath(folder), package, &found), found);
+        Walked(found, [&](ListRead* read) { WalkBrandPackages(SetupApi(), FolderPath(folder), package, &found, read); });
     } else {
         found.complete = false;
     }

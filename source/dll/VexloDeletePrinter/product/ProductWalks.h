@@ -11,6 +11,8 @@ namespace vexlo {
 
 // How a walk read its list: whole, or else the first call that failed, what
 // it was asked about, and the error. The rest of the list was still walked.
+// A walk is told where to put it, or nothing: then it reads no error at all,
+// and makes exactly the platform calls its walk needs.
 struct ListRead {
     const char* call = nullptr;
     NarrowString<264> subject;  // a key, value, file, folder or queue name
@@ -25,6 +27,14 @@ struct ListRead {
     }
 };
 
+inline void NoteFailure(ListRead* read, const char* call, std::string_view about, DWORD error) {
+    if (read) read->Failed(call, about, error);
+}
+// The platform's last error, read only when there is a ListRead to take it.
+inline void NoteLastError(ListRead* read, const char* call, std::string_view about) {
+    if (read) read->Failed(call, about, GetLastError());
+}
+
 // ---- the device list --------------------------------------------------------
 
 // Called for each entry of the USB printing class driver's device list whose
@@ -32,7 +42,7 @@ struct ListRead {
 // entry as read; returns whether to go on. A list the driver never made (no
 // printer was ever attached) is read whole, and empty.
 using DeviceEntryVisit = bool (*)(void* context, const char* entry);
-ListRead WalkPrinterDeviceEntries(DeviceEntryVisit visit, void* context);
+void WalkPrinterDeviceEntries(DeviceEntryVisit visit, void* context, ListRead* read = nullptr);
 
 // ---- the spooler's queues -----------------------------------------------------
 
@@ -41,8 +51,8 @@ struct QueueEntry {
     const char* name;         // as the spooler's list gave it
     const char* driver;       // null when it could not be had...
     const char* environment;  // (with it)
-    const char* failedCall;   // ...for the failure of this call, with:
-    DWORD error;
+    const char* failedCall;   // ...for the failure of this call, with its
+    DWORD error;              // error when the walk was given a ListRead
 };
 
 // Called for each local queue and connection, opened with `access` (the
@@ -52,7 +62,8 @@ struct QueueEntry {
 using QueueVisit = void (*)(void* context, const Winspool& winspool, const QueueEntry& queue);
 // Whole unless the list of queues could not be read or the spooler's library
 // not loaded; a queue that cannot be opened is visited without its driver.
-ListRead WalkPrinterQueues(const Winspool& winspool, DWORD access, QueueVisit visit, void* context);
+void WalkPrinterQueues(const Winspool& winspool, DWORD access, QueueVisit visit, void* context,
+                       ListRead* read = nullptr);
 
 // ---- the spooler's monitors and drivers, for the listing ---------------------------
 
@@ -69,8 +80,8 @@ using SpoolerLists = SystemLibrary<SpoolerListFunctions>;
 // environment the removal deletes them in: the process's own, and under
 // WOW64 the machine's too. A monitor has no environment (null).
 using NameVisit = void (*)(void* context, const char* name, const char* environment);
-ListRead WalkProductMonitors(const SpoolerLists& spooler, NameVisit visit, void* context);
-ListRead WalkProductDrivers(const SpoolerLists& spooler, NameVisit visit, void* context);
+void WalkProductMonitors(const SpoolerLists& spooler, NameVisit visit, void* context, ListRead* read = nullptr);
+void WalkProductDrivers(const SpoolerLists& spooler, NameVisit visit, void* context, ListRead* read = nullptr);
 
 // ---- the OEM driver packages --------------------------------------------------
 
@@ -89,7 +100,8 @@ bool BuildInfFolder(char (&folder)[MAX_PATH]);
 // not be loaded, the folder could not be searched, or a file could not be
 // opened, which is passed over.
 using PackageVisit = bool (*)(void* context, const SetupApi& setupApi, const char* fileName, HINF inf);
-ListRead WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit visit, void* context);
+void WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit visit, void* context,
+                       ListRead* read = nullptr);
 
 }  // namespace vexlo
 

@@ -20,12 +20,9 @@ bool ReadField(const SetupApi& setupApi, INFCONTEXT& line, DWORD index, char (&f
 }
 
 void VisitIfBrandPackage(const SetupApi& setupApi, const char* path, const char* fileName, PackageVisit visit,
-                         void* context, ListRead& read) {
+                         void* context, ListRead* read) {
     unique_hinf inf(setupApi.SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, nullptr), setupApi.SetupCloseInfFile);
-    if (!inf) {
-        read.Failed("SetupOpenInfFileA", fileName, GetLastError());
-        return;
-    }
+    if (!inf) return NoteLastError(read, "SetupOpenInfFileA", fileName);
     INFCONTEXT line;
     char field[kFieldCapacity];
     for (BOOL found = setupApi.SetupFindFirstLineA(inf.get(), "Version", nullptr, &line); found;
@@ -45,15 +42,11 @@ bool BuildInfFolder(char (&folder)[MAX_PATH]) {
     return true;
 }
 
-ListRead WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit visit, void* context) {
-    ListRead read;
-    if (!setupApi) {
-        read.Failed("LoadLibraryExA", SetupApi::kFileName, setupApi.error());
-        return read;
-    }
+void WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit visit, void* context,
+                       ListRead* read) {
+    if (!setupApi) return NoteFailure(read, "LoadLibraryExA", SetupApi::kFileName, setupApi.error());
     if (folder.size() + sizeof kPatternTail > kPathCapacity) {
-        read.Failed("FindFirstFileA", folder, ERROR_FILENAME_EXCED_RANGE);
-        return read;
+        return NoteFailure(read, "FindFirstFileA", folder, ERROR_FILENAME_EXCED_RANGE);
     }
     char pattern[kPathCapacity];
     wsprintfA(pattern, "%s%s", folder.c_str(), kPatternTail);
@@ -62,23 +55,20 @@ ListRead WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageV
     unique_find search(FindFirstFileA(pattern, &match));
     if (!search) {
         // A folder that holds no OEM package was read whole.
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND) read.Failed("FindFirstFileA", pattern, error);
-        return read;
+        if (read && GetLastError() != ERROR_FILE_NOT_FOUND) NoteLastError(read, "FindFirstFileA", pattern);
+        return;
     }
     do {
         const std::size_t nameLength = strnlen(match.cFileName, sizeof match.cFileName);
         if (nameLength == sizeof match.cFileName || folder.size() + 1 + nameLength + 1 > kPathCapacity) {
-            read.Failed("FindNextFileA", folder, ERROR_FILENAME_EXCED_RANGE);
+            NoteFailure(read, "FindNextFileA", folder, ERROR_FILENAME_EXCED_RANGE);
             continue;
         }
         char path[kPathCapacity];
         wsprintfA(path, "%s\\%s", folder.c_str(), match.cFileName);
         VisitIfBrandPackage(setupApi, path, match.cFileName, visit, context, read);
     } while (FindNextFileA(search.get(), &match));
-    const DWORD error = GetLastError();
-    if (error != ERROR_NO_MORE_FILES) read.Failed("FindNextFileA", pattern, error);
-    return read;
+    if (read && GetLastError() != ERROR_NO_MORE_FILES) NoteLastError(read, "FindNextFileA", pattern);
 }
 
 }  // namespace vexlo

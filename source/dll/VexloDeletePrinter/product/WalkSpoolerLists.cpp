@@ -9,12 +9,12 @@ namespace {
 
 // The product's drivers among those of one environment (nullptr: the
 // process's own).
-void WalkDriversOf(const SpoolerLists& spooler, LPSTR environment, NameVisit visit, void* context, ListRead& read) {
+void WalkDriversOf(const SpoolerLists& spooler, LPSTR environment, NameVisit visit, void* context, ListRead* read) {
     const auto drivers = EnumerateUntilItFits<DRIVER_INFO_2A>([&](LPBYTE at, DWORD size, LPDWORD needed,
                                                                   LPDWORD returned) {
         return spooler.EnumPrinterDriversA(nullptr, environment, 2, at, size, needed, returned);
     });
-    if (!drivers.read) read.Failed("EnumPrinterDriversA", environment ? environment : "", drivers.error);
+    if (!drivers.read) NoteFailure(read, "EnumPrinterDriversA", environment ? environment : "", drivers.error);
     for (DWORD i = 0; i < drivers.count; ++i) {
         const DRIVER_INFO_2A& driver = drivers.records()[i];
         if (IsProductDriver(driver.pName)) visit(context, driver.pName, driver.pEnvironment);
@@ -28,34 +28,24 @@ bool SpoolerListFunctions::Find(HMODULE module) {
            FindFunction(module, "EnumPrinterDriversA", EnumPrinterDriversA);
 }
 
-ListRead WalkProductMonitors(const SpoolerLists& spooler, NameVisit visit, void* context) {
-    ListRead read;
-    if (!spooler) {
-        read.Failed("LoadLibraryExA", SpoolerLists::kFileName, spooler.error());
-        return read;
-    }
+void WalkProductMonitors(const SpoolerLists& spooler, NameVisit visit, void* context, ListRead* read) {
+    if (!spooler) return NoteFailure(read, "LoadLibraryExA", SpoolerLists::kFileName, spooler.error());
     const auto monitors = EnumerateUntilItFits<MONITOR_INFO_1A>([&](LPBYTE at, DWORD size, LPDWORD needed,
                                                                     LPDWORD returned) {
         return spooler.EnumMonitorsA(nullptr, 1, at, size, needed, returned);
     });
-    if (!monitors.read) read.Failed("EnumMonitorsA", "", monitors.error);
+    if (!monitors.read) NoteFailure(read, "EnumMonitorsA", "", monitors.error);
     for (DWORD i = 0; i < monitors.count; ++i) {
         const char* name = monitors.records()[i].pName;
         if (IsProductMonitor(name)) visit(context, name, nullptr);
     }
-    return read;
 }
 
-ListRead WalkProductDrivers(const SpoolerLists& spooler, NameVisit visit, void* context) {
-    ListRead read;
-    if (!spooler) {
-        read.Failed("LoadLibraryExA", SpoolerLists::kFileName, spooler.error());
-        return read;
-    }
+void WalkProductDrivers(const SpoolerLists& spooler, NameVisit visit, void* context, ListRead* read) {
+    if (!spooler) return NoteFailure(read, "LoadLibraryExA", SpoolerLists::kFileName, spooler.error());
     WalkDriversOf(spooler, nullptr, visit, context, read);
     EnvironmentName native = FindNativeEnvironment();
     if (!native.empty()) WalkDriversOf(spooler, native.data(), visit, context, read);
-    return read;
 }
 
 }  // namespace vexlo

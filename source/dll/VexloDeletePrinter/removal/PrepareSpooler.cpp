@@ -3,29 +3,28 @@
 
 namespace vexlo {
 
-SpoolerOutcome PrepareSpooler(SpoolerCycleReport* report) {
-    SpoolerCycleReport unread;
-    SpoolerCycleReport& cycle = Or(report, unread);
+SpoolerOutcome PrepareSpooler(SpoolerCycleReport* cycle) {
+    constexpr SpoolerOutcome failed = SpoolerOutcome::Failed;
     SpoolerHandles spooler;
     SERVICE_STATUS status = {};
-    if (!spooler.Open(&cycle)) return SpoolerOutcome::Failed;
-    if (!QueryServiceStatus(spooler.service(), &status)) return cycle.Failed("QueryServiceStatus"), SpoolerOutcome::Failed;
-    cycle.found = cycle.left = status.dwCurrentState;
+    if (!spooler.Open(cycle)) return failed;
+    if (!QueryServiceStatus(spooler.service(), &status)) return Fail(cycle, SpoolerCall::QueryServiceStatus), failed;
+    Saw(cycle, status.dwCurrentState, true);
 
     if (status.dwCurrentState == SERVICE_STOPPED) {
-        if (!StartServiceA(spooler.service(), 0, nullptr)) return cycle.Failed("StartServiceA"), SpoolerOutcome::Failed;
+        if (!StartServiceA(spooler.service(), 0, nullptr)) return Fail(cycle, SpoolerCall::StartService), failed;
         WaitForServiceState(spooler.service(), status, SERVICE_RUNNING);
-        cycle.left = status.dwCurrentState;
+        Saw(cycle, status.dwCurrentState);
         return SpoolerOutcome::Started;
     }
     if (status.dwCurrentState != SERVICE_RUNNING) return SpoolerOutcome::Untouched;
 
     if (!ControlService(spooler.service(), SERVICE_CONTROL_STOP, &status)) {
-        return cycle.Failed("ControlService"), SpoolerOutcome::Failed;
+        return Fail(cycle, SpoolerCall::ControlService), failed;
     }
     WaitForServiceState(spooler.service(), status, SERVICE_STOPPED);
-    cycle.left = status.dwCurrentState;
-    if (!ReopenAndStartIfStopped(spooler, status, &cycle)) return SpoolerOutcome::Failed;
+    Saw(cycle, status.dwCurrentState);
+    if (!ReopenAndStartIfStopped(spooler, status, cycle)) return failed;
     return SpoolerOutcome::Restarted;
 }
 

@@ -23,22 +23,35 @@ inline constexpr int kRemovalSteps = 8;
 
 enum class RemovedKind { Queue, Monitor, Driver, Package };
 
+// The service manager's calls a spooler procedure makes, by which one
+// failed (the reporting caller names them; the DLL holds no text for them).
+enum class SpoolerCall { None, OpenSCManager, OpenService, QueryServiceStatus, StartService, ControlService };
+
 // What a spooler procedure found and left, and what failed.
 struct SpoolerCycleReport {
     DWORD found = 0;  // the state the first query read; 0 when none was read
     DWORD left = 0;   // the state the last query read
-    const char* failedCall = nullptr;
+    SpoolerCall failedCall = SpoolerCall::None;
     DWORD error = ERROR_SUCCESS;
     DWORD elapsedMs = 0;
 
-    // Records the call that failed and the platform's error; false, for the
-    // caller's return.
-    bool Failed(const char* call) {
-        failedCall = call;
-        error = GetLastError();
-        return false;
-    }
 };
+
+// Records in `cycle`, when there is one, the call that failed and the
+// platform's error (read only then); false, for the caller's return.
+inline bool Fail(SpoolerCycleReport* cycle, SpoolerCall call) {
+    if (cycle) {
+        cycle->failedCall = call;
+        cycle->error = GetLastError();
+    }
+    return false;
+}
+// Records the state a query read, when there is a report.
+inline void Saw(SpoolerCycleReport* cycle, DWORD state, bool first = false) {
+    if (!cycle) return;
+    if (first) cycle->found = state;
+    cycle->left = state;
+}
 
 // The caller's functions; any may be null.
 struct RemovalReport {

@@ -3,22 +3,22 @@
 
 namespace vexlo {
 
-bool RestartSpooler(SpoolerCycleReport* report) {
-    SpoolerCycleReport unread;
-    SpoolerCycleReport& cycle = Or(report, unread);
+bool RestartSpooler(SpoolerCycleReport* cycle) {
     SpoolerHandles spooler;
     SERVICE_STATUS status = {};
-    if (!spooler.Open(&cycle)) return false;
-    if (!QueryServiceStatus(spooler.service(), &status)) return cycle.Failed("QueryServiceStatus");
-    cycle.found = cycle.left = status.dwCurrentState;
+    if (!spooler.Open(cycle)) return false;
+    if (!QueryServiceStatus(spooler.service(), &status)) return Fail(cycle, SpoolerCall::QueryServiceStatus);
+    Saw(cycle, status.dwCurrentState, true);
     if (status.dwCurrentState == SERVICE_RUNNING) {
-        if (!ControlService(spooler.service(), SERVICE_CONTROL_STOP, &status)) return cycle.Failed("ControlService");
+        if (!ControlService(spooler.service(), SERVICE_CONTROL_STOP, &status)) {
+            return Fail(cycle, SpoolerCall::ControlService);
+        }
         WaitForServiceState(spooler.service(), status, SERVICE_STOPPED);
-        cycle.left = status.dwCurrentState;
+        Saw(cycle, status.dwCurrentState);
     }
     // Reopened whatever the first query found, so that a spooler that is
     // stopped by now is started.
-    return ReopenAndStartIfStopped(spooler, status, &cycle);
+    return ReopenAndStartIfStopped(spooler, status, cycle);
 }
 
 }  // namespace vexlo

@@ -17,7 +17,7 @@ auto CycleSpooler(const RemovalReport* report, RemovalStep step, Procedure proce
     const DWORD start = GetTickCount();
     const auto outcome = procedure(&cycle);
     cycle.elapsedMs = GetTickCount() - start;
-    if (report->spoolerCycled) report->spoolerCycled(report->context, step, cycle.failedCall == nullptr, cycle);
+    if (report->spoolerCycled) report->spoolerCycled(report->context, step, cycle.failedCall == SpoolerCall::None, cycle);
     return outcome;
 }
 

@@ -4,15 +4,13 @@
 
 namespace vexlo {
 
-bool SpoolerHandles::Open(SpoolerCycleReport* report) {
-    SpoolerCycleReport unread;
-    SpoolerCycleReport& cycle = Or(report, unread);
+bool SpoolerHandles::Open(SpoolerCycleReport* cycle) {
     Close();
     manager_.reset(OpenSCManagerA(nullptr, nullptr, GENERIC_EXECUTE));
-    if (!manager_) return cycle.Failed("OpenSCManagerA");
+    if (!manager_) return Fail(cycle, SpoolerCall::OpenSCManager);
     service_.reset(OpenServiceA(manager_.get(), "Spooler", SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP));
     if (!service_) {
-        cycle.Failed("OpenServiceA");
+        Fail(cycle, SpoolerCall::OpenService);
         manager_.reset();
         return false;
     }
@@ -24,16 +22,14 @@ void SpoolerHandles::Close() {
     manager_.reset();
 }
 
-bool ReopenAndStartIfStopped(SpoolerHandles& spooler, SERVICE_STATUS& status, SpoolerCycleReport* report) {
-    SpoolerCycleReport unread;
-    SpoolerCycleReport& cycle = Or(report, unread);
-    if (!spooler.Open(&cycle)) return false;
-    if (!QueryServiceStatus(spooler.service(), &status)) return cycle.Failed("QueryServiceStatus");
-    cycle.left = status.dwCurrentState;
+bool ReopenAndStartIfStopped(SpoolerHandles& spooler, SERVICE_STATUS& status, SpoolerCycleReport* cycle) {
+    if (!spooler.Open(cycle)) return false;
+    if (!QueryServiceStatus(spooler.service(), &status)) return Fail(cycle, SpoolerCall::QueryServiceStatus);
+    Saw(cycle, status.dwCurrentState);
     if (status.dwCurrentState != SERVICE_STOPPED) return true;
-    if (!StartServiceA(spooler.service(), 0, nullptr)) return cycle.Failed("StartServiceA");
+    if (!StartServiceA(spooler.service(), 0, nullptr)) return Fail(cycle, SpoolerCall::StartService);
     WaitForServiceState(spooler.service(), status, SERVICE_RUNNING);
-    cycle.left = status.dwCurrentState;
+    Saw(cycle, status.dwCurrentState);
     return true;
 }
 

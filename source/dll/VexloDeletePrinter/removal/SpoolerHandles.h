@@ -29,7 +29,5 @@ private:
 // starts it and waits until it runs. False when any of that fails.
 bool ReopenAndStartIfStopped(SpoolerHandles& spooler, SERVICE_STATUS& status, SpoolerCycleReport* cycle = nullptr);
 
-// Without a report to fill, failures go into this one, which no one reads.
-inline SpoolerCycleReport& Or(SpoolerCycleReport* cycle, SpoolerCycleReport& unread) { return cycle ? *cycle : unread; }
 
 }  // namespace vexlo
