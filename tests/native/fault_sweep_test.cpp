@@ -5,6 +5,8 @@
 #include "SimTest.h"
 #include "VexloDeletePrinter.h"
 
+#include <msiquery.h>
+
 #include <functional>
 #include <iostream>
 #include <set>
@@ -20,7 +22,7 @@ const std::string kInf = "C:\\WINDOWS\\inf\\";
 const std::set<std::string> kCannotFail = {"GetLastError", "Sleep", "GetTickCount", "GetACP", "wsprintfA",
                                            "GetCurrentProcess", "GetNativeSystemInfo",
                                            "RegCloseKey", "CloseServiceHandle", "ClosePrinter", "LocalFree",
-                                           "FindClose", "SetupCloseInfFile", "FreeLibrary"};
+                                           "FindClose", "SetupCloseInfFile", "FreeLibrary", "MsiCloseHandle"};
 
 void InstallOtherMake() {
     sim::Machine& m = sim::machine();
@@ -187,6 +189,40 @@ INSTANTIATE_TEST_SUITE_P(
                             true},
                       Sweep{"IsConnected, several entries under code page 932", InstallDeviceList, false}),
     [](const ::testing::TestParamInfo<Sweep>& info) { return std::to_string(info.index); });
+
+extern "C" UINT WINAPI VexloRemove(MSIHANDLE install);
+extern "C" UINT WINAPI VexloDetect(MSIHANDLE install);
+
+// The custom actions, each call failed once, the installer's own among them:
+// a log line or progress record the installer refuses changes nothing;
+// VexloRemove fails the installation exactly where DeleteALL answers 0, and
+// VexloDetect always answers success.
+TEST_P(FaultSweep, TheCustomActionsWithEveryCallFailedOnceGiveTheRulesAnswer) {
+    const Sweep& sweep = GetParam();
+    sweep.setUp();
+    const UINT clean = sweep.deleteAll ? VexloRemove(sim::kInstallHandle) : VexloDetect(sim::kInstallHandle);
+    ASSERT_EQ(static_cast<UINT>(ERROR_SUCCESS), clean) << "the clean run";
+    const std::vector<sim::Call> calls = sim::machine().calls;
+    std::map<std::string, int> seen;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const std::string& function = calls[i].function;
+        const int nth = ++seen[function];
+        if (kCannotFail.count(function)) continue;
+        SCOPED_TRACE(sweep.what + std::string(": call ") + std::to_string(i) + " " + function + "(" +
+                     calls[i].detail + ") #" + std::to_string(nth) + " fails");
+        sim::Reset();
+        sweep.setUp();
+        sim::Fail(function, nth, FailureOf(function), function == "EnumPrintersA");
+        if (sweep.deleteAll) {
+            EXPECT_EQ(static_cast<UINT>(EndsTheSequence(calls, i) ? ERROR_INSTALL_FAILURE : ERROR_SUCCESS),
+                      VexloRemove(sim::kInstallHandle));
+            ExpectOtherMakeKept();
+        } else {
+            EXPECT_EQ(static_cast<UINT>(ERROR_SUCCESS), VexloDetect(sim::kInstallHandle));
+        }
+        EXPECT_EQ("", sim::Leaks());
+    }
+}
 
 // The heap running out: every allocation from the nth on fails, for each n
 // an export reaches. The library allocates only without throwing (HeapAlloc
