@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Reads the DLL's headers and tables, by the same rules for the 32-bit and
-# the 64-bit build: a PE32 image for Windows 5.01 or a PE32+ one for 5.02,
+# Reads a shipped DLL's headers and tables (VexloDeletePrinter.dll or
+# VexloInstallerActions.dll), by the same rules for the 32-bit and the
+# 64-bit build: a PE32 image for Windows 5.01 or a PE32+ one for 5.02,
 # the exports by their names at their ordinals, imports of system DLLs only,
 # the hardening of the image, and a shipped form: stripped, with a version
 # resource, no time stamp, and its symbols in the debug file beside it.
-# usage: check_dll_tables.sh <VexloDeletePrinter.dll> [32|64]   (default 32)
+# usage: check_dll_tables.sh <path/to/the.dll> [32|64]   (default 32)
 set -euo pipefail
-dll=${1:?usage: check_dll_tables.sh VexloDeletePrinter.dll [32|64]}
+dll=${1:?usage: check_dll_tables.sh path/to/the.dll [32|64]}
 bits=${2:-32}
 debug=$dll.debug
 source "$(dirname "$0")/checks.sh"
+# What each DLL exports, at which ordinals, and imports. The custom actions
+# import msi.dll, which the installer's custom-action server has loaded
+# before it loads them; winspool.drv and setupapi.dll are loaded by full path.
+module=$(basename "$dll")
+case $module in
+    VexloDeletePrinter.dll)
+        expected_exports=$'1 DeleteALL\n2 IsConnected'
+        expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ;;
+    VexloInstallerActions.dll)
+        expected_exports=$'1 VexloDetect\n2 VexloRemove'
+        expected_imports="ADVAPI32.DLL KERNEL32.DLL MSI.DLL MSVCRT.DLL USER32.DLL " ;;
+    *) echo "check_dll_tables.sh: no tables known for '$module'" >&2; exit 2 ;;
+esac
 # What differs between the two: the tools, the image kind, the Windows
 # version, the symbols' leading underscore and the size of a pointer.
 case $bits in
@@ -29,13 +43,12 @@ expect "subsystem version 5.0$minor" $'^MajorSubsystemVersion[[:space:]]+5$'
 expect "subsystem minor $minor" "^MinorSubsystemVersion[[:space:]]+$minor\$"
 expect "OS version 5.0$minor" $'^MajorOSystemVersion[[:space:]]+5$'
 expect "OS minor $minor" "^MinorOSystemVersion[[:space:]]+$minor\$"
-expect "export directory names the module" 'Name[[:space:]].*VexloDeletePrinter\.dll'
+expect "export directory names the module" "Name[[:space:]].*${module//./\\.}"
 
 # Exports: "[index] name" in the name table, ordinal = index + base.
 base=$(sed -n 's/^Ordinal Base[[:space:]]*\([0-9]*\).*/\1/p' <<<"$dump" | head -n1)
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\t\[/{gsub(/[\[\]]/, ""); print $1, $2; next} on{on=0}' <<<"$dump" |
           while read -r index name; do echo "$((index + base)) $name"; done | sort -n)
-expected_exports=${EXPECTED_EXPORTS:-$'1 DeleteALL\n2 IsConnected'}
 if [ "$exports" = "$expected_exports" ]; then
     pass "exports $(tr '\n' ' ' <<<"$exports")"
 else
@@ -43,9 +56,8 @@ else
 fi
 
 # Imports: exactly the libraries the loader always takes from the system
-# directory. winspool.drv and setupapi.dll are loaded by full path instead.
+# directory (or, for msi.dll, has loaded already).
 imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr '[:lower:]' '[:upper:]' | sort | tr '\n' ' ')
-expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL "
 if [ "$imports" = "$expected_imports" ]; then pass "imports $imports"; else
     fail "imports: expected [$expected_imports], got [$imports]"; fi
 

@@ -96,6 +96,7 @@ tests_in_prefix=(
     "public header from C, import library"
     "planted winspool.drv and setupapi.dll"
     "VexloHost"
+    "Windows Installer packages, custom actions"
 )
 run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
@@ -112,6 +113,7 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
         "public header from C, import library") in_bin wine header_check.exe ;;
         "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
         "VexloHost") host_checks ;;
+        "Windows Installer packages, custom actions") "$here/tests/wine/installer_wine.sh" "$bin" ;;
         *) echo "run.sh: no test named '$2' (label $label)"; return 1 ;;
     esac
 }
@@ -132,6 +134,7 @@ in_prefix() {  # in_prefix <label> <win32|win64> <test names...>
 nsis_example() { "$here/tests/wine/nsis_example.sh" "$bin" "$bundle"; }
 wow64_list() { "$here/tests/wine/list_wow64.sh" "$bin"; }
 wow64() { in_bin wine deleteall_wow64.exe; }
+wow64_installer() { "$here/tests/wine/installer_wine.sh" "$bin"; }
 
 skip_32bit() {  # skip_32bit <reason>: each 32-bit run by name
     local name
@@ -139,6 +142,7 @@ skip_32bit() {  # skip_32bit <reason>: each 32-bit run by name
     [ -z "$bundle" ] || skip "32-bit DLL: the release bundle's NSIS example" "$1"
     skip "32-bit DLL under WOW64: VexloHost list" "$1"
     skip "32-bit DLL under WOW64: DeleteALL and IsConnected" "$1"
+    skip "32-bit DLL under WOW64: Windows Installer packages, custom actions" "$1"
 }
 
 # Where this kernel runs no 32-bit code, this same runner runs the 32-bit
@@ -175,6 +179,7 @@ elif [ -n "$wine_32bit" ]; then
     if wine_prefix_start win64; then
         stage "32-bit DLL under WOW64: VexloHost list" wow64_list
         stage "32-bit DLL under WOW64: DeleteALL and IsConnected" wow64
+        stage "32-bit DLL under WOW64: Windows Installer packages, custom actions" wow64_installer
     else
         printf 'failed\t%s\n' "32-bit DLL under WOW64: a fresh win64 prefix" >>"$VEXLO_RESULTS"; fi
 elif [ -n "${VEXLO_IN_GUEST:-}" ]; then
