@@ -20,30 +20,36 @@ trap 'rm -rf "$scratch"' EXIT
 # The zip holds exactly the bundle's files, and they are what SHA256SUMS says.
 listed=$(unzip -Z1 "dist/$name.zip" | paste -sd ' ')
 binaries="VexloDeletePrinter.dll VexloDeletePrinter.dll.debug VexloDeletePrinter.lib VexloHost.exe"
-check "zip contents" "$name/README.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/SHA256SUMS" "$listed"
+actions="VexloInstallerActions.dll VexloInstallerActions.dll.debug"
+check "zip contents" "$name/README.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$(printf "$name/installer/%s " $actions)$(printf "$name/installer/x64/%s " $actions)$name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/examples/wix/RemoveVexloPrinter.wxs $name/SHA256SUMS" "$listed"
 unzip -q "dist/$name.zip" -d "$scratch/unzipped"
 if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS"; fi
-check "SHA256SUMS covers every other file" 12 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
+check "SHA256SUMS covers every other file" 17 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
 
 # Each DLL of the bundle passes the table checks, and a crash address
 # resolves through its .gnu_debuglink to the debug file beside it: each
 # export's address, from the export table, to its function and source line.
 # (The 32-bit functions carry their stdcall decoration.)
-for flavour in "32 . i686 @0" "64 x64 x86_64 "; do
-    read -r bits folder tools decoration <<<"$flavour"
-    dll=$scratch/unzipped/$name/$folder/VexloDeletePrinter.dll
-    tests/check_dll_tables.sh "$dll" "$bits" >/dev/null ||
-        fail "the bundle's $bits-bit DLL fails tests/check_dll_tables.sh"
-    table=$($tools-w64-mingw32-objdump -p "$dll")
-    base=$(sed -n 's/^ImageBase[[:space:]]*//p' <<<"$table")
-    for export in "1 DeleteALL" "2 IsConnected"; do
-        read -r ordinal function <<<"$export"
-        rva=$(sed -n "s/^[[:space:]]*\[ *[0-9]*\] +base\[ *$ordinal\] \([0-9a-f]*\) Export RVA/\1/p" <<<"$table")
-        resolved=$($tools-w64-mingw32-addr2line -f -e "$dll" "$(printf '0x%x' $((16#$base + 16#${rva:-0})))" | paste -sd ' ')
-        check "$bits-bit: addr2line resolves $function at RVA ${rva:-none} through the debug link" \
-              "$function$decoration /VexloDeletePrinter/source/dll/VexloDeletePrinter/Exports.cpp" \
-              "$(sed 's/:[0-9]*$//' <<<"$resolved")"
+for flavour in "32 . i686 @0 @4" "64 x64 x86_64 - -"; do
+    read -r bits folder tools decoration actionDecoration <<<"$flavour"
+    [ "$decoration" != - ] || decoration= actionDecoration=
+    for shipped in "$folder/VexloDeletePrinter.dll|1 DeleteALL|2 IsConnected|$decoration|VexloDeletePrinter" \
+                   "installer/$folder/VexloInstallerActions.dll|1 VexloDetect|2 VexloRemove|$actionDecoration|VexloInstallerActions"; do
+        IFS='|' read -r file first second suffix sources <<<"$shipped"
+        dll=$scratch/unzipped/$name/$file
+        tests/check_dll_tables.sh "$dll" "$bits" >/dev/null ||
+            fail "the bundle's $bits-bit $(basename "$dll") fails tests/check_dll_tables.sh"
+        table=$($tools-w64-mingw32-objdump -p "$dll")
+        base=$(sed -n 's/^ImageBase[[:space:]]*//p' <<<"$table")
+        for export in "$first" "$second"; do
+            read -r ordinal function <<<"$export"
+            rva=$(sed -n "s/^[[:space:]]*\[ *[0-9]*\] +base\[ *$ordinal\] \([0-9a-f]*\) Export RVA/\1/p" <<<"$table")
+            resolved=$($tools-w64-mingw32-addr2line -f -e "$dll" "$(printf '0x%x' $((16#$base + 16#${rva:-0})))" | paste -sd ' ')
+            check "$bits-bit: addr2line resolves $function at RVA ${rva:-none} through the debug link" \
+                  "$function$suffix /VexloDeletePrinter/source/dll/$sources/Exports.cpp" \
+                  "$(sed 's/:[0-9]*$//' <<<"$resolved")"
+        done
     done
 done
 

@@ -61,13 +61,13 @@ chmod +x "$scratch/spy/osslsigncode"
 check "programs started after the password was read that saw VEXLO_SIGN_PASSWORD" "" \
       "$(sort -u "$scratch/password-seen" 2>/dev/null | paste -sd' ')"
 signed=$tree/dist/$name
-pe_files="VexloDeletePrinter.dll VexloHost.exe x64/VexloDeletePrinter.dll x64/VexloHost.exe"
+pe_files="VexloDeletePrinter.dll VexloHost.exe x64/VexloDeletePrinter.dll x64/VexloHost.exe installer/VexloInstallerActions.dll installer/x64/VexloInstallerActions.dll"
 
 listed=$(unzip -Z1 "$tree/dist/$name.zip" | grep '^[^/]*/signatures/' | sort | paste -sd ' ')
 check "signatures in the zip" "$(printf "$name/signatures/%s.sig\n" $pe_files | sort | paste -sd ' ')" "$listed"
 if (cd "$signed" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS of the signed bundle"; fi
-check "SHA256SUMS covers the signatures too" 16 "$(wc -l <"$signed/SHA256SUMS")"
+check "SHA256SUMS covers the signatures too" 23 "$(wc -l <"$signed/SHA256SUMS")"
 check "README names the signer" \
       "Signed (Authenticode, SHA-256) by: CN = Vexlo Test signing, O = Vexlo. The signatures alone are in signatures/." \
       "$(grep -m1 '^Signed' "$signed/README.txt" | tr -d '\r')"

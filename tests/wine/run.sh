@@ -5,7 +5,8 @@
 #       in a 64-bit prefix. Where the machine cannot run 32-bit programs, all
 #       of it in the emulated machine of scripts/guest; skipped, each by name
 #       with the reason, under VEXLO_NO_EMULATION=1.
-#   64: the 64-bit build in a 64-bit prefix, by the 64-bit Wine alone.
+#   64: the 64-bit build in a 64-bit prefix, by the 64-bit Wine alone; given
+#       a release bundle, its WiX example, built by wixl, in a prefix of its own.
 # Each program's outcome is recorded; the last line sums them up.
 # usage: tests/wine/run.sh <32|64> <bin folder> [bundle folder]
 set -euo pipefail
@@ -132,6 +133,7 @@ in_prefix() {  # in_prefix <label> <win32|win64> <test names...>
 }
 
 nsis_example() { "$here/tests/wine/nsis_example.sh" "$bin" "$bundle"; }
+wix_example() { "$here/tests/wine/wix_example.sh" "$bin" "$bundle"; }
 wow64_list() { "$here/tests/wine/list_wow64.sh" "$bin"; }
 wow64() { in_bin wine deleteall_wow64.exe; }
 wow64_installer() { "$here/tests/wine/installer_wine.sh" "$bin"; }
@@ -170,6 +172,10 @@ in_emulated_machine() {
 
 if [ "$bits" = 64 ]; then
     in_prefix "64-bit DLL" win64 "${tests_in_prefix[@]}"
+    if [ -n "$bundle" ]; then
+        if wine_prefix_start win64; then stage "64-bit DLL: the release bundle's WiX example" wix_example; else
+            printf 'failed\t%s\n' "64-bit DLL: a fresh win64 prefix for the WiX example" >>"$VEXLO_RESULTS"; fi
+    fi
 elif [ -n "$wine_32bit" ]; then
     in_prefix "32-bit DLL" win32 "${tests_in_prefix[@]}"
     if [ -n "$bundle" ]; then
