@@ -19,12 +19,8 @@ struct ListRead {
     DWORD error = ERROR_SUCCESS;
 
     bool whole() const { return call == nullptr; }
-    void Failed(const char* failedCall, std::string_view about, DWORD failedError) {
-        if (call) return;
-        call = failedCall;
-        if (!subject.Assign(about)) subject.Assign("...");
-        error = failedError;
-    }
+    // Keeps the first failure only: it is the reason.
+    void Failed(const char* failedCall, std::string_view about, DWORD failedError);
 };
 
 inline void NoteFailure(ListRead* read, const char* call, std::string_view about, DWORD error) {
