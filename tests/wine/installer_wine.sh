@@ -41,7 +41,11 @@ attached_mark() {  # whether the package's AttachedMark component wrote its valu
     done
     echo absent
 }
-listing_exit() { local code=0; in_bin wine VexloHost.exe list >/dev/null 2>&1 || code=$?; echo "$code"; }
+listing_exit() { local code=0; in_bin wine VexloHost.exe list >"$bin/listing.out" 2>&1 || code=$?; echo "$code"; }
+show() {  # show <title> <file>: for the reader of the test's output
+    echo "-- $1"
+    tr -d '\r' <"$2" | sed 's/^/   /'
+}
 
 in_bin wine demo_machine.exe install attach start-spooler >/dev/null
 
@@ -51,6 +55,7 @@ check "install remove_check.msi: exit code" 0 "$(msiexec_code /i remove_check.ms
 logged "install" install.log "VexloDetect: Vexlo-420 printer attached: yes; its software installed: yes"
 check "install, printer attached: the VEXLO420_ATTACHED component" written "$(attached_mark VexloRemove_check)"
 check "before the removal: VexloHost list" 1 "$(listing_exit)"
+show "VexloHost list before the removal" "$bin/listing.out"
 
 # Removed: VexloRemove runs DeleteALL's removal, step by step in the log.
 check "remove remove_check.msi: exit code" 0 "$(msiexec_code /x remove_check.msi /qn /l*v remove.log)"
@@ -70,7 +75,10 @@ for line in \
 done
 check "after the removal: the product gone, the other maker's kept" 0 \
       "$(in_bin wine demo_machine.exe expect-removed >/dev/null 2>&1 && echo 0 || echo $?)"
+action_lines remove.log >"$bin/removal.lines"
+show "the removal's lines in the installer's log" "$bin/removal.lines"
 check "after the removal: VexloHost list" 0 "$(listing_exit)"
+show "VexloHost list after the removal" "$bin/listing.out"
 check "after the removal: the package's component gone" absent "$(attached_mark VexloRemove_check)"
 
 # Installed with no device entry: the conditioned component is not.
@@ -92,6 +100,6 @@ check "spooler disabled, Return=ignore: exit code" 0 "$(msiexec_code /x remove_i
 logged "spooler disabled, Return=ignore" ignore.log "$reason"
 in_bin wine demo_machine.exe enable-spooler >/dev/null
 check "spooler enabled again: remove remove_check.msi" 0 "$(msiexec_code /x remove_check.msi /qn)"
-rm -f "$bin"/msiexec_code.bat "$bin"/msiexec.out "$bin"/*.log
+rm -f "$bin"/msiexec_code.bat "$bin"/msiexec.out "$bin"/*.log "$bin"/listing.out "$bin"/removal.lines
 
 checks_done "installer_wine"
