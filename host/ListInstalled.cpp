@@ -108,11 +108,10 @@ void ListPackages(Inventory& inventory) {
 
 }  // namespace
 
-bool Inventory::SoftwareInstalled() const {
-    for (const ListedQueue& queue : queues) {
-        if (queue.driverKnown) return true;
-    }
-    return !monitors.empty() || !drivers.empty() || !packages.empty();
+unsigned Inventory::ModelQueueCount() const {
+    unsigned count = 0;
+    for (const ListedQueue& queue : queues) count += queue.driverKnown ? 1 : 0;
+    return count;
 }
 
 Inventory ListInstalled() {

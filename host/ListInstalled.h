@@ -39,7 +39,10 @@ struct Inventory {
 
     bool Complete() const { return unread.empty(); }
     // Queues whose driver is unknown are not counted: they may be anyone's.
-    bool SoftwareInstalled() const;
+    unsigned ModelQueueCount() const;
+    bool SoftwareInstalled() const {
+        return ModelQueueCount() != 0 || !monitors.empty() || !drivers.empty() || !packages.empty();
+    }
 };
 
 Inventory ListInstalled();

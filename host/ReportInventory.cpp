@@ -80,12 +80,10 @@ void PrintInventoryTable(const Inventory& inventory) {
     for (const UnreadList& u : inventory.unread) {
         std::printf("%-10s %s: %s\n", "unread", u.list.c_str(), u.reason.c_str());
     }
-    unsigned modelQueues = 0;
-    for (const ListedQueue& q : inventory.queues) modelQueues += q.driverKnown ? 1 : 0;
     if (inventory.SoftwareInstalled()) {
         std::printf("The Vexlo-420 printer's software is installed: %u queue(s), %u monitor(s), %u driver(s), "
                     "%u package(s)%s.\n",
-                    modelQueues, static_cast<unsigned>(inventory.monitors.size()),
+                    inventory.ModelQueueCount(), static_cast<unsigned>(inventory.monitors.size()),
                     static_cast<unsigned>(inventory.drivers.size()), static_cast<unsigned>(inventory.packages.size()),
                     inventory.Complete() ? "" : " found; the listing is incomplete");
     } else if (!inventory.Complete()) {

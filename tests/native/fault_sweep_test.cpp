@@ -2,6 +2,7 @@
 // clean run, then rerun once per call with that call failing as it can fail
 // on the platform. After each rerun nothing is left open, the answer is the
 // one the rules give, and nothing of another maker is gone.
+#include "ProductInstalls.h"
 #include "SimTest.h"
 #include "VexloDeletePrinter.h"
 
@@ -15,33 +16,12 @@
 
 namespace {
 
-const std::string kEnum = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
-const std::string kInf = "C:\\WINDOWS\\inf\\";
 
 // Calls that cannot fail, or whose failure the library has no use for.
 const std::set<std::string> kCannotFail = {"GetLastError", "Sleep", "GetTickCount", "GetACP", "wsprintfA",
                                            "GetCurrentProcess", "GetNativeSystemInfo",
                                            "RegCloseKey", "CloseServiceHandle", "ClosePrinter", "LocalFree",
                                            "FindClose", "SetupCloseInfFile", "FreeLibrary", "MsiCloseHandle"};
-
-void InstallOtherMake() {
-    sim::Machine& m = sim::machine();
-    m.spooler.printers.push_back({"Office", "Acme LaserJet", ""});
-    m.spooler.drivers.push_back("Acme LaserJet");
-    m.spooler.monitors.push_back("Local Port");
-    m.files.Put(kInf + "oem2.inf", "[Version]\nProvider=Acme\n");
-}
-
-void InstallProduct() {
-    InstallOtherMake();
-    sim::Machine& m = sim::machine();
-    m.spooler.printers.insert(m.spooler.printers.begin(), {"Vexlo Label", "Vexlo-420 LABEL", ""});
-    m.spooler.printers.push_back({"Remote Label", "Vexlo-420G LABEL", "\\\\printhost"});
-    m.spooler.drivers.insert(m.spooler.drivers.begin(), {"Vexlo-420 LABEL", "Vexlo-420G LABEL"});
-    m.spooler.monitors.insert(m.spooler.monitors.begin(), "VexloLM");
-    m.files.Put(kInf + "oem1.inf", "[Version]\nProvider=Vexlo\n");
-    m.files.Put(kInf + "oem3.inf", "[Version]\nProvider=%V%\n[Strings]\nV=Vexlo\n");
-}
 
 // The environment a 64-bit machine installs drivers for.
 const char* DriverEnvironment() { return sim::machine().processor.Wow64() ? "Windows x64" : nullptr; }

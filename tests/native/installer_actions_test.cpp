@@ -2,6 +2,7 @@
 // simulated installation: the properties VexloDetect sets, and VexloRemove's
 // log lines, action texts, progress and answer for each spooler outcome.
 // The removal itself is the library's: its platform calls are DeleteALL's.
+#include "ProductInstalls.h"
 #include "SimTest.h"
 #include "VexloDeletePrinter.h"
 
@@ -16,25 +17,6 @@ extern "C" UINT WINAPI VexloRemove(MSIHANDLE install);
 namespace {
 
 using Strings = std::vector<std::string>;
-const std::string kEnum = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
-const std::string kInf = "C:\\WINDOWS\\inf\\";
-
-void InstallOtherMake() {
-    sim::Machine& m = sim::machine();
-    m.spooler.printers.push_back({"Office", "Acme LaserJet", ""});
-    m.spooler.drivers.push_back("Acme LaserJet");
-    m.spooler.monitors.push_back("Local Port");
-    m.files.Put(kInf + "oem2.inf", "[Version]\nProvider=Acme\n");
-}
-
-void InstallProduct() {
-    InstallOtherMake();
-    sim::Machine& m = sim::machine();
-    m.spooler.printers.insert(m.spooler.printers.begin(), {"Vexlo Label", "Vexlo-420 LABEL", ""});
-    m.spooler.drivers.insert(m.spooler.drivers.begin(), {"Vexlo-420 LABEL", "Vexlo-420G LABEL"});
-    m.spooler.monitors.insert(m.spooler.monitors.begin(), "VexloLM");
-    m.files.Put(kInf + "oem1.inf", "[Version]\nProvider=Vexlo\n");
-}
 
 void Attach() {
     sim::machine().registry.SetDword(kEnum, "Count", 1);

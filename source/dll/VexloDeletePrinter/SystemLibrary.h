@@ -21,31 +21,28 @@ bool FindFunction(HMODULE module, const char* name, Fn& function) {
     return function != nullptr;
 }
 
-// A system library and the functions `Functions` names, all found or none:
-// a library that cannot be loaded, or lacks one of them, converts to false,
-// and the deletions that need it are skipped like refused ones.
 // Asks a SystemLibrary to keep the error of a load or lookup that failed.
 struct KeepLoadError {};
 
+// A system library and the functions `Functions` names, all found or none:
+// a library that cannot be loaded, or lacks one of them, converts to false,
+// and the deletions that need it are skipped like refused ones.
 template <typename Functions>
 class SystemLibrary : public Functions {
 public:
-    SystemLibrary() : module_(LoadSystemLibrary(Functions::kFileName)) {
-        if (module_ && Functions::Find(module_.get())) return;
-        Drop();
-    }
-    explicit SystemLibrary(KeepLoadError) : module_(LoadSystemLibrary(Functions::kFileName)) {
-        if (module_ && Functions::Find(module_.get())) return;
-        error_ = GetLastError();
-        Drop();
-    }
+    SystemLibrary() : SystemLibrary(false) {}
+    explicit SystemLibrary(KeepLoadError) : SystemLibrary(true) {}
     explicit operator bool() const { return static_cast<bool>(module_); }
     // Why it could not be had, when asked to keep it: the error of the load
     // or of the lookup.
     DWORD error() const { return error_; }
 
 private:
-    void Drop() {
+    // The load error is read only when asked for, so that a caller that has
+    // no use for it makes no call for it.
+    explicit SystemLibrary(bool keepError) : module_(LoadSystemLibrary(Functions::kFileName)) {
+        if (module_ && Functions::Find(module_.get())) return;
+        if (keepError) error_ = GetLastError();
         static_cast<Functions&>(*this) = Functions{};
         module_.reset();
     }

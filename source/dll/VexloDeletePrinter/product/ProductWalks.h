@@ -99,9 +99,6 @@ using PackageVisit = bool (*)(void* context, const SetupApi& setupApi, const cha
 void WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit visit, void* context,
                        ListRead* read = nullptr);
 
-}  // namespace vexlo
-
-namespace vexlo {
 
 // ---- the product's software, found --------------------------------------------
 
@@ -116,9 +113,6 @@ struct SoftwareFound {
 };
 SoftwareFound FindInstalledSoftware();
 
-}  // namespace vexlo
-
-namespace vexlo {
 
 // ---- the print spooler's state --------------------------------------------------
 

@@ -61,7 +61,9 @@ void WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit
     do {
         const std::size_t nameLength = strnlen(match.cFileName, sizeof match.cFileName);
         if (nameLength == sizeof match.cFileName || folder.size() + 1 + nameLength + 1 > kPathCapacity) {
-            NoteFailure(read, "FindNextFileA", folder, ERROR_FILENAME_EXCED_RANGE);
+            // Its INF cannot be opened, so it cannot be told the brand's.
+            NoteFailure(read, "SetupOpenInfFileA", std::string_view(match.cFileName, nameLength),
+                        ERROR_FILENAME_EXCED_RANGE);
             continue;
         }
         char path[kPathCapacity];
