@@ -33,3 +33,7 @@ endfunction()
 
 # For the scripts that name a release after it.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/VERSION CONTENT "${PROJECT_VERSION}\n")
+
+# The version as text, for the code that names it (the custom actions' log).
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/ProjectVersion.h
+     CONTENT "#pragma once\n#define VEXLO_VERSION_TEXT \"${PROJECT_VERSION}\"\n")

@@ -20,7 +20,7 @@ case $module in
         expected_exports=$'1 DeleteALL\n2 IsConnected'
         expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ;;
     VexloInstallerActions.dll)
-        expected_exports=$'1 VexloDetect\n2 VexloRemove'
+        expected_exports=$'1 VexloDetect\n2 VexloRemove\n3 VexloPlanRemoval'
         expected_imports="ADVAPI32.DLL KERNEL32.DLL MSI.DLL MSVCRT.DLL USER32.DLL " ;;
     *) echo "check_dll_tables.sh: no tables known for '$module'" >&2; exit 2 ;;
 esac

@@ -168,9 +168,16 @@ struct Files {
 // out as text.
 struct Installation {
     std::map<std::string, std::string> properties;
+    // The run modes MsiGetMode answers TRUE for: a deferred action runs
+    // with MSIRUNMODE_SCHEDULED, an immediate one with none of them.
+    std::set<int> modes;
+    // The person presses Cancel: the nth message (from 1) and every later
+    // one are answered IDCANCEL; 0, never.
+    int cancelAtMessage = 0;
+    int messages = 0;                   // messages sent so far
     std::vector<std::string> log;       // informational messages, formatted
     std::vector<std::string> actions;   // the action texts shown, in order
-    std::vector<std::string> progress;  // "reset N" and "advance N"
+    std::vector<std::string> progress;  // "reset N", "add N" (to the total) and "advance N"
 };
 inline constexpr unsigned long kInstallHandle = 0x4D5349;
 

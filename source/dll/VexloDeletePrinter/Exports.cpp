@@ -13,7 +13,7 @@ namespace vexlo {
 // made as full integers, 0 or 1, out of line, so that the exports only pass
 // the register on and never leave stray upper bytes in it.
 [[gnu::noinline]] UINT AnswerIsConnected() { return CheckUsbPresence() ? 1u : 0u; }
-[[gnu::noinline]] UINT AnswerDeleteAll() { return RunRemovalSequence() ? 1u : 0u; }
+[[gnu::noinline]] UINT AnswerDeleteAll() { return RunRemovalSequence() == RemovalOutcome::Completed ? 1u : 0u; }
 
 }  // namespace vexlo
 

@@ -7,4 +7,6 @@
 
 extern "C" UINT WINAPI VexloDetect(MSIHANDLE install) { return vexlo::DetectProduct(install); }
 
+extern "C" UINT WINAPI VexloPlanRemoval(MSIHANDLE install) { return vexlo::PlanRemoval(install); }
+
 extern "C" UINT WINAPI VexloRemove(MSIHANDLE install) { return vexlo::RemoveProduct(install); }

@@ -1,7 +1,6 @@
 #include "InstallerSession.h"
 
 namespace vexlo {
-namespace {
 
 // A record is sent whole or not at all: a progress record whose kind could
 // not be set would read as a reset of the bar.
@@ -16,8 +15,8 @@ public:
         whole_ = whole_ && MsiRecordSetStringA(record_.get(), field, value) == ERROR_SUCCESS;
         return *this;
     }
-    void Send(MSIHANDLE install, INSTALLMESSAGE type) const {
-        if (whole_) MsiProcessMessage(install, type, record_.get());
+    void Send(const InstallerSession& session, INSTALLMESSAGE type) const {
+        if (whole_) session.Answered(MsiProcessMessage(session.install_, type, record_.get()));
     }
 
 private:
@@ -25,27 +24,29 @@ private:
     bool whole_;
 };
 
-}  // namespace
+bool InstallerSession::Deferred() const {
+    return MsiGetMode(install_, MSIRUNMODE_SCHEDULED) && !MsiGetMode(install_, MSIRUNMODE_ROLLBACK) &&
+           !MsiGetMode(install_, MSIRUNMODE_COMMIT);
+}
 
 void InstallerSession::Log(const char* line) const {
-    Record(1).Set(0, "[1]").Set(1, line).Send(install_, INSTALLMESSAGE_INFO);
+    Record(1).Set(0, "[1]").Set(1, line).Send(*this, INSTALLMESSAGE_INFO);
 }
 
 void InstallerSession::SetFlag(const char* property, bool on) const {
     MsiSetPropertyA(install_, property, on ? "1" : "");
 }
 
-void InstallerSession::ResetProgress(int totalTicks) const {
-    // Reset, to this many ticks, moving forward, while the action runs.
-    Record(4).Set(1, 0).Set(2, totalTicks).Set(3, 0).Set(4, 0).Send(install_, INSTALLMESSAGE_PROGRESS);
+void InstallerSession::AddProgressTicks(int ticks) const {
+    Record(2).Set(1, 3).Set(2, ticks).Send(*this, INSTALLMESSAGE_PROGRESS);  // add to the expected total
 }
 
 void InstallerSession::AdvanceProgress(int ticks) const {
-    Record(3).Set(1, 2).Set(2, ticks).Set(3, 0).Send(install_, INSTALLMESSAGE_PROGRESS);  // increment
+    Record(3).Set(1, 2).Set(2, ticks).Set(3, 0).Send(*this, INSTALLMESSAGE_PROGRESS);  // increment
 }
 
 void InstallerSession::ShowAction(const char* action, const char* description) const {
-    Record(3).Set(1, action).Set(2, description).Set(3, "").Send(install_, INSTALLMESSAGE_ACTIONSTART);
+    Record(3).Set(1, action).Set(2, description).Set(3, "").Send(*this, INSTALLMESSAGE_ACTIONSTART);
 }
 
 }  // namespace vexlo

@@ -3,6 +3,13 @@
 
 #include <msi.h>
 
+typedef enum tagMSIRUNMODE {
+    MSIRUNMODE_SCHEDULED = 16,
+    MSIRUNMODE_ROLLBACK = 17,
+    MSIRUNMODE_COMMIT = 18,
+} MSIRUNMODE;
+
+BOOL WINAPI MsiGetMode(MSIHANDLE install, MSIRUNMODE mode);
 MSIHANDLE WINAPI MsiCreateRecord(UINT fields);
 UINT WINAPI MsiRecordSetInteger(MSIHANDLE record, UINT field, int value);
 UINT WINAPI MsiRecordSetStringA(MSIHANDLE record, UINT field, LPCSTR value);

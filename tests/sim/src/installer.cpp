@@ -89,10 +89,19 @@ int WINAPI MsiProcessMessage(MSIHANDLE install, INSTALLMESSAGE type, MSIHANDLE r
     case INSTALLMESSAGE_PROGRESS:
         if (field(1) == "0") installation.progress.push_back("reset " + field(2));
         else if (field(1) == "2") installation.progress.push_back("advance " + field(2));
+        else if (field(1) == "3") installation.progress.push_back("add " + field(2));
         else machine().misuse.push_back("MsiProcessMessage: a progress record of kind " + field(1));
         break;
     }
-    return IDOK;
+    ++installation.messages;
+    const bool cancelled = installation.cancelAtMessage != 0 && installation.messages >= installation.cancelAtMessage;
+    return cancelled ? IDCANCEL : IDOK;
+}
+
+BOOL WINAPI MsiGetMode(MSIHANDLE install, MSIRUNMODE mode) {
+    if (Enter(__func__, std::to_string(mode))) return FALSE;
+    if (install != kInstallHandle) machine().misuse.push_back("MsiGetMode: expected the installation's handle");
+    return machine().installation.modes.count(mode) != 0;
 }
 
 UINT WINAPI MsiSetPropertyA(MSIHANDLE install, LPCSTR name, LPCSTR value) {

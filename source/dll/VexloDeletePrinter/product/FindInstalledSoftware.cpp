@@ -4,12 +4,12 @@
 namespace vexlo {
 namespace {
 
-// One list, walked and told whether it was read whole.
+// One list, walked; the first failure of all the lists is kept.
 template <typename Walk>
 void Walked(SoftwareFound& found, Walk walk) {
     ListRead read;
     walk(&read);
-    if (!read.whole()) found.complete = false;
+    if (!read.whole()) found.unread.Failed(read.call, read.subject, read.error);
 }
 
 }  // namespace
@@ -18,7 +18,7 @@ SoftwareFound FindInstalledSoftware() {
     SoftwareFound found;
     const QueueVisit queue = [](void* context, const Winspool&, const QueueEntry& entry) {
         SoftwareFound& software = *static_cast<SoftwareFound*>(context);
-        if (entry.failedCall) software.complete = false;
+        if (entry.failedCall) software.unread.Failed(entry.failedCall, entry.name, entry.error);
         if (IsModelDriver(entry.driver)) software.installed = true;
     };
     Walked(found, [&](ListRead* read) { WalkPrinterQueues(Winspool(), PRINTER_ACCESS_USE, queue, &found, read); });
@@ -38,7 +38,7 @@ SoftwareFound FindInstalledSoftware() {
     if (BuildInfFolder(folder)) {
         Walked(found, [&](ListRead* read) { WalkBrandPackages(SetupApi(), FolderPath(folder), package, &found, read); });
     } else {
-        found.complete = false;
+        found.unread.Failed("GetWindowsDirectoryA", "the INF folder", ERROR_SUCCESS);
     }
     return found;
 }

@@ -105,11 +105,12 @@ void WalkBrandPackages(const SetupApi& setupApi, FolderPath folder, PackageVisit
 // Whether any of the product's software is installed, by the walks above and
 // the rules they apply, reading only (queues opened with the right to use
 // them): a queue whose driver is the model's, the monitor, a driver, a brand
-// package. `complete` tells whether every list was read whole; nothing found
-// in lists that were not all read is no proof that nothing is there.
+// package. `unread` is whole when every list was read whole, else the first
+// failure: nothing found in lists that were not all read is no proof that
+// nothing is there.
 struct SoftwareFound {
     bool installed = false;
-    bool complete = true;
+    ListRead unread;
 };
 SoftwareFound FindInstalledSoftware();
 

@@ -56,23 +56,48 @@ inline void Saw(SpoolerCycleReport* cycle, DWORD state, bool first = false) {
 // The caller's functions; any may be null.
 struct RemovalReport {
     void* context = nullptr;
-    void (*stepStarted)(void* context, RemovalStep step) = nullptr;
+    // Before each step; false stops the removal there, between two steps,
+    // where the spooler is never left stopped.
+    bool (*stepStarted)(void* context, RemovalStep step) = nullptr;
     // `controlled` false: the procedure failed, and the sequence ends here.
     void (*spoolerCycled)(void* context, RemovalStep step, bool controlled, const SpoolerCycleReport& cycle) = nullptr;
-    // `error` ERROR_SUCCESS: removed; otherwise the platform's refusal.
-    // `environment` is null for a queue, a package and "no environment".
-    void (*removed)(void* context, RemovedKind kind, const char* name, const char* environment, DWORD error) = nullptr;
+    // `done` true: removed; otherwise `error` is the platform's refusal, 0
+    // when it gave none. `environment` is null for a queue, a package and
+    // "no environment".
+    void (*removed)(void* context, RemovedKind kind, const char* name, const char* environment, bool done,
+                    DWORD error) = nullptr;
+    // What could not be looked at: one object (a queue that would not open
+    // or name its driver, an INF that would not open), or, `list` true, the
+    // list of objects of that kind, `subject` saying which. `call` failed
+    // with `error` (0 when it gave none).
+    void (*skipped)(void* context, RemovedKind kind, bool list, const char* subject, const char* call,
+                    DWORD error) = nullptr;
 };
 
 // Calls that do nothing without a report.
-inline void ReportStep(const RemovalReport* report, RemovalStep step) {
-    if (report && report->stepStarted) report->stepStarted(report->context, step);
+inline bool ReportStep(const RemovalReport* report, RemovalStep step) {
+    return !report || !report->stepStarted || report->stepStarted(report->context, step);
 }
-inline void ReportRemoval(const RemovalReport* report, RemovedKind kind, const char* name, const char* environment,
-                          BOOL removed) {
-    if (!report || !report->removed) return;
-    const DWORD error = removed ? ERROR_SUCCESS : GetLastError();
-    report->removed(report->context, kind, name, environment, error);
+
+// Deletes through `remove` and, when there is a report, tells it what came
+// of it. The last error is cleared first then: a spooler that refuses
+// without setting one (Wine's, for a driver it does not have) is not read as
+// the error of an earlier call.
+template <typename Remove>
+void RemoveReported(const RemovalReport* report, RemovedKind kind, const char* name, const char* environment,
+                    Remove remove) {
+    if (!report || !report->removed) {
+        remove();
+        return;
+    }
+    SetLastError(ERROR_SUCCESS);
+    const bool done = remove() != FALSE;
+    report->removed(report->context, kind, name, environment, done, done ? ERROR_SUCCESS : GetLastError());
+}
+
+inline void ReportSkipped(const RemovalReport* report, RemovedKind kind, bool list, const char* subject,
+                          const char* call, DWORD error) {
+    if (report && report->skipped) report->skipped(report->context, kind, list, subject, call, error);
 }
 
 }  // namespace vexlo

@@ -10,14 +10,14 @@ void RemoveLabelMonitor(const Winspool& winspool, const RemovalReport* report) {
     if (!winspool) return;
     NarrowString<sizeof kMonitorName> name = kMonitorName;  // the platform takes a non-const string
     // A refusal is left for the repeat after the spooler restart.
-    ReportRemoval(report, RemovedKind::Monitor, kMonitorName, nullptr,
-                  winspool.DeleteMonitorA(nullptr, nullptr, name.data()));
+    RemoveReported(report, RemovedKind::Monitor, kMonitorName, nullptr,
+                   [&] { return winspool.DeleteMonitorA(nullptr, nullptr, name.data()); });
     // Under WOW64 "no environment" is the 32-bit one, while the monitor was
     // installed for the machine's own.
     EnvironmentName native = FindNativeEnvironment();
     if (native.empty()) return;
-    ReportRemoval(report, RemovedKind::Monitor, kMonitorName, native.c_str(),
-                  winspool.DeleteMonitorA(nullptr, native.data(), name.data()));
+    RemoveReported(report, RemovedKind::Monitor, kMonitorName, native.c_str(),
+                   [&] { return winspool.DeleteMonitorA(nullptr, native.data(), name.data()); });
 }
 
 }  // namespace vexlo

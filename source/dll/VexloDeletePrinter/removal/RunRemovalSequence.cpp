@@ -11,7 +11,6 @@ namespace {
 // beyond the removal's own.
 template <typename Procedure>
 auto CycleSpooler(const RemovalReport* report, RemovalStep step, Procedure procedure) {
-    ReportStep(report, step);
     if (!report) return procedure(nullptr);
     SpoolerCycleReport cycle;
     const DWORD start = GetTickCount();
@@ -23,34 +22,41 @@ auto CycleSpooler(const RemovalReport* report, RemovalStep step, Procedure proce
 
 }  // namespace
 
-bool RunRemovalSequence(const RemovalReport* report) {
+RemovalOutcome RunRemovalSequence(const RemovalReport* report) {
+    if (!ReportStep(report, RemovalStep::FirstSpoolerCycle)) return RemovalOutcome::Stopped;
     const SpoolerOutcome prepared = CycleSpooler(report, RemovalStep::FirstSpoolerCycle, PrepareSpooler);
-    if (prepared == SpoolerOutcome::Failed) return false;
+    if (prepared == SpoolerOutcome::Failed) return RemovalOutcome::SpoolerFailed;
     // Loaded now that the deletions need it, freed when the call returns.
     const Winspool winspool;
     if (prepared == SpoolerOutcome::Started) RemoveLabelMonitor(winspool, report);
 
-    ReportStep(report, RemovalStep::Queues);
+    if (!ReportStep(report, RemovalStep::Queues)) return RemovalOutcome::Stopped;
     RemovePrinterQueues(winspool, report);
-    ReportStep(report, RemovalStep::Monitor);
+    if (!ReportStep(report, RemovalStep::Monitor)) return RemovalOutcome::Stopped;
     RemoveLabelMonitor(winspool, report);
-    ReportStep(report, RemovalStep::Drivers);
+    if (!ReportStep(report, RemovalStep::Drivers)) return RemovalOutcome::Stopped;
     RemoveLabelDrivers(winspool, report);
 
-    if (!CycleSpooler(report, RemovalStep::SecondSpoolerCycle, RestartSpooler)) return false;
-    ReportStep(report, RemovalStep::MonitorAgain);
+    if (!ReportStep(report, RemovalStep::SecondSpoolerCycle)) return RemovalOutcome::Stopped;
+    if (!CycleSpooler(report, RemovalStep::SecondSpoolerCycle, RestartSpooler)) return RemovalOutcome::SpoolerFailed;
+    if (!ReportStep(report, RemovalStep::MonitorAgain)) return RemovalOutcome::Stopped;
     RemoveLabelMonitor(winspool, report);
-    ReportStep(report, RemovalStep::DriversAgain);
+    if (!ReportStep(report, RemovalStep::DriversAgain)) return RemovalOutcome::Stopped;
     RemoveLabelDrivers(winspool, report);
 
     // Only the spooler procedures end the sequence early: with no INF
     // folder to scan, or no setup library, it has still run to its end; a
     // folder that cannot be had is skipped rather than scanned on an
     // undefined or cut path.
-    ReportStep(report, RemovalStep::Packages);
+    if (!ReportStep(report, RemovalStep::Packages)) return RemovalOutcome::Stopped;
     char folder[MAX_PATH];
-    if (BuildInfFolder(folder)) PurgeDriverPackages(SetupApi(), FolderPath(folder), report);
-    return true;
+    if (BuildInfFolder(folder)) {
+        PurgeDriverPackages(SetupApi(), FolderPath(folder), report);
+    } else {
+        // No error: the directory may have been had, and too long for "\inf".
+        ReportSkipped(report, RemovedKind::Package, true, "the INF folder", "GetWindowsDirectoryA", ERROR_SUCCESS);
+    }
+    return RemovalOutcome::Completed;
 }
 
 }  // namespace vexlo
