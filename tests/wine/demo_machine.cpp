@@ -75,7 +75,9 @@ void InstallOddNames() {
     if (GetACP() == 932) machine::InstallPrinter("Vexlo \x95\x5c\x83\x89\x83\x78\x83\x8b", "Vexlo-420 LABEL");
 }
 
-void ExpectRemoved() {
+// `removed`: the product's objects gone and the other maker's kept; else
+// every object still there.
+void ExpectObjects(bool removed) {
     const struct {
         bool (*present)(const char*);
         const char* name;
@@ -88,7 +90,8 @@ void ExpectRemoved() {
         {machine::HasInf, "oem21.inf", true},            {machine::HasInf, "oem22.inf", false},
     };
     for (const auto& o : objects) {
-        ok(o.present(o.name) != o.ours, "%s: expected %s, got %s\n", o.name, o.ours ? "gone" : "kept",
+        const bool gone = removed && o.ours;
+        ok(o.present(o.name) != gone, "%s: expected %s, got %s\n", o.name, gone ? "gone" : "kept",
            o.present(o.name) ? "present" : "gone");
     }
 }
@@ -112,7 +115,7 @@ void Attach() {
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::printf("usage: demo_machine install|install-near-misses|install-odd-names|attach|detach|start-spooler|disable-spooler|enable-spooler|list|"
-                    "expect-removed...\n");
+                    "expect-removed|expect-installed...\n");
         return 2;
     }
     for (int i = 1; i < argc; ++i) {
@@ -136,7 +139,9 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "list") == 0) {
             List();
         } else if (std::strcmp(argv[i], "expect-removed") == 0) {
-            ExpectRemoved();
+            ExpectObjects(true);
+        } else if (std::strcmp(argv[i], "expect-installed") == 0) {
+            ExpectObjects(false);
         } else {
             std::printf("demo_machine: unknown command %s\n", argv[i]);
             return 2;
