@@ -21,11 +21,11 @@ trap 'rm -rf "$scratch"' EXIT
 listed=$(unzip -Z1 "dist/$name.zip" | paste -sd ' ')
 binaries="VexloDeletePrinter.dll VexloDeletePrinter.dll.debug VexloDeletePrinter.lib VexloHost.exe"
 actions="VexloInstallerActions.dll VexloInstallerActions.dll.debug"
-check "zip contents" "$name/README.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$(printf "$name/installer/%s " $actions)$(printf "$name/installer/x64/%s " $actions)$name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/examples/wix/RemoveVexloPrinter.wxs $name/SHA256SUMS" "$listed"
+check "zip contents" "$name/README.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$(printf "$name/installer/%s " $actions)$(printf "$name/installer/x64/%s " $actions)$name/installer/VexloPrinter.wxi $name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/examples/wix/RemoveVexloPrinter.wxs $name/SHA256SUMS" "$listed"
 unzip -q "dist/$name.zip" -d "$scratch/unzipped"
 if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS"; fi
-check "SHA256SUMS covers every other file" 17 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
+check "SHA256SUMS covers every other file" 18 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
 
 # Each DLL of the bundle passes the table checks, and a crash address
 # resolves through its .gnu_debuglink to the debug file beside it: each

@@ -18,13 +18,27 @@
 ; and sets the exit code to 2. Define VEXLO_LOG_FILE as a path to also append
 ; the lines to that file, which helps with silent runs.
 ;
+; Updates: an installer that runs the previous version's uninstaller before
+; installing the new one must not take the printer's software with it. Pass
+; the uninstaller the switch /VexloKeep (VEXLO_KEEP_SWITCH, if you define
+; another), and the macro keeps everything and logs that it did:
+;
+;     ExecWait '"$INSTDIR\uninstall.exe" /S /VexloKeep _?=$INSTDIR'
+;
+; A person who uninstalls from the Control Panel runs it without the switch,
+; and the removal takes place.
+;
 ; Both exports return 1 or 0 in the whole of EAX, so the System plug-in's
 ; "i" return type reads them as they are.
 
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
 
 !ifndef VEXLO_DLL
     !define VEXLO_DLL "VexloDeletePrinter.dll"
+!endif
+!ifndef VEXLO_KEEP_SWITCH
+    !define VEXLO_KEEP_SWITCH "/VexloKeep"
 !endif
 
 !macro VexloLog text
@@ -39,8 +53,40 @@
     !endif
 !macroend
 
+; Sets $0 to 1 when the command line carries VEXLO_KEEP_SWITCH alone (not
+; as the start of a longer word), else 0.
+!macro VexloAskedToKeep
+    Push $1
+    Push $2
+    ClearErrors
+    !ifdef __UNINSTALL__
+        ${un.GetParameters} $1
+        ${un.GetOptions} $1 "${VEXLO_KEEP_SWITCH}" $2
+    !else
+        ${GetParameters} $1
+        ${GetOptions} $1 "${VEXLO_KEEP_SWITCH}" $2
+    !endif
+    StrCpy $0 0
+    ${IfNot} ${Errors}
+    ${AndIf} $2 == ""
+        StrCpy $0 1
+    ${EndIf}
+    Pop $2
+    Pop $1
+!macroend
+
 !macro VexloRemovePrinterSoftware
     Push $0
+    !insertmacro VexloAskedToKeep
+    ${If} $0 == 1
+        !insertmacro VexloLog "Vexlo-420: run with ${VEXLO_KEEP_SWITCH} (an update): the printer's software is kept"
+    ${Else}
+        !insertmacro VexloRemoveNow
+    ${EndIf}
+    Pop $0
+!macroend
+
+!macro VexloRemoveNow
     InitPluginsDir
     File "/oname=$PLUGINSDIR\VexloDeletePrinter.dll" "${VEXLO_DLL}"
 
@@ -59,5 +105,4 @@
         !insertmacro VexloLog "Vexlo-420: the print spooler could not be controlled; the printer's software was not removed"
         SetErrorLevel 2
     ${EndIf}
-    Pop $0
 !macroend

@@ -4,8 +4,9 @@
 # printer's software is installed beside another maker's and the printer is
 # attached, its exit code is 0, it logged both answers as 1 (read by the
 # System plug-in as the whole of EAX), and only the other maker's software is
-# left. With the spooler disabled, DeleteALL answers 0, the example logs that
-# and exits with 2.
+# left. Run with /VexloKeep, as an update runs the old version's uninstaller,
+# it keeps everything and says so. With the spooler disabled, DeleteALL
+# answers 0, the example logs that and exits with 2.
 # usage: nsis_example.sh <bin folder> <bundle folder>, inside a fresh prefix
 set -euo pipefail
 bin=$(cd "${1:?usage: nsis_example.sh <bin folder> <bundle folder>}" && pwd)
@@ -16,10 +17,10 @@ log='C:\vexlo-removal.log'
 unix_log=$WINEPREFIX/drive_c/vexlo-removal.log
 
 source "$(dirname "$0")/../checks.sh"
-uninstall() {  # runs the example silently, prints its exit code
+uninstall() {  # uninstall [switch]: runs the example silently, prints its exit code
     local code=0
     rm -f "$unix_log"
-    (cd "$scratch" && wine RemoveVexloPrinter.exe /S >/dev/null 2>&1) || code=$?
+    (cd "$scratch" && wine RemoveVexloPrinter.exe /S "$@" >/dev/null 2>&1) || code=$?
     echo "$code"
 }
 
@@ -28,6 +29,12 @@ uninstall() {  # runs the example silently, prints its exit code
 echo "built RemoveVexloPrinter.exe with makensis $(makensis -VERSION)"
 
 (cd "$bin" && wine demo_machine.exe install attach >/dev/null)
+check "/VexloKeep: exit code" 0 "$(uninstall /VexloKeep)"
+check "/VexloKeep: log" "Vexlo-420: run with /VexloKeep (an update): the printer's software is kept" \
+      "$(tr -d '\r' <"$unix_log" 2>/dev/null | paste -sd '|')"
+kept=0
+(cd "$bin" && wine demo_machine.exe expect-installed) || kept=$?
+check "/VexloKeep: all the printer's software kept" 0 "$kept"
 start=$(date +%s)
 code=$(uninstall)
 echo "the example ran for $(( $(date +%s) - start )) s and logged:"

@@ -14,8 +14,8 @@ scratch=$(mktemp -d /tmp/vexlo-wix.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 source "$(dirname "$0")/../checks.sh"
 
-(cd "$bundle" && wixl -a x64 -D VexloActions=installer/x64/VexloInstallerActions.dll -o "$scratch/example.msi" \
-     examples/wix/RemoveVexloPrinter.wxs)
+(cd "$bundle" && wixl -a x64 -I installer -D VexloActions=installer/x64/VexloInstallerActions.dll \
+     -o "$scratch/example.msi" examples/wix/RemoveVexloPrinter.wxs)
 echo "built example.msi with wixl $(wixl --version 2>&1 | head -n1)"
 printf '@echo off\r\nmsiexec %%*\r\necho exit code %%ERRORLEVEL%%\r\n' >"$scratch/msiexec_code.bat"
 msiexec_code() {
