@@ -105,7 +105,6 @@ add_executable(VexloHost host/VexloHost.cpp host/ListInstalled.cpp host/ReportIn
 target_include_directories(VexloHost SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(VexloHost PRIVATE VexloCore)
 add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from the command line" VFT_APP)
-target_link_libraries(VexloHost PRIVATE version)
 target_link_options(VexloHost PRIVATE -s)
 
 add_subdirectory(tests/wine)

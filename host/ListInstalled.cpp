@@ -22,12 +22,14 @@ void Note(Inventory& inventory, const char* list, const ListRead& read) {
     if (!read.whole()) inventory.unread.push_back({list, Reason(read.call, read.subject.c_str(), read.error)});
 }
 
-// One list, walked and told where to say what it could not read.
+// One list, walked and told where to say what it could not read; whether
+// it was read whole.
 template <typename Walk>
-void ListOne(Inventory& inventory, const char* list, Walk walk) {
+bool ListOne(Inventory& inventory, const char* list, Walk walk) {
     ListRead read;
     walk(&read);
     Note(inventory, list, read);
+    return read.whole();
 }
 
 void ListSpoolerState(Inventory& inventory) {
@@ -42,8 +44,14 @@ void ListDeviceEntries(Inventory& inventory) {
         static_cast<Inventory*>(context)->deviceEntries.push_back(entry);
         return true;
     };
-    ListOne(inventory, "deviceEntries", [&](ListRead* read) { WalkPrinterDeviceEntries(record, &inventory, read); });
-    inventory.attached = !inventory.deviceEntries.empty();
+    const bool whole =
+        ListOne(inventory, "deviceEntries", [&](ListRead* read) { WalkPrinterDeviceEntries(record, &inventory, read); });
+    // An entry found is proof; none found in a list not read whole is not.
+    if (!inventory.deviceEntries.empty()) {
+        inventory.attached = true;
+    } else if (whole) {
+        inventory.attached = false;
+    }
 }
 
 void ListQueues(Inventory& inventory) {

@@ -4,6 +4,7 @@
 // beyond reading. What it could not read it names, with the reason.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct UnreadList {
 
 // All text as the system gives it, in the process's ANSI code page.
 struct Inventory {
-    bool attached = false;
+    std::optional<bool> attached;  // none when the device list could not be read and named nothing
     std::vector<std::string> deviceEntries;  // the device list's entries that name the printer
     std::string spooler;                     // "running", "stopped", ..., "unknown" when it cannot be asked
     std::vector<ListedQueue> queues;         // the model's, and those whose driver is unknown

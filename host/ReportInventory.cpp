@@ -28,7 +28,7 @@ const char* Or(const std::string& text, const char* otherwise) { return text.emp
 
 void PrintInventoryJson(const Inventory& inventory) {
     using json = nlohmann::ordered_json;  // the keys in the order a reader expects
-    json report = {{"attached", inventory.attached},
+    json report = {{"attached", inventory.attached ? json(*inventory.attached) : json(nullptr)},
                    {"deviceEntries", json::array()},
                    {"spooler", inventory.spooler},
                    {"queues", json::array()},
@@ -59,7 +59,7 @@ void PrintInventoryJson(const Inventory& inventory) {
 }
 
 void PrintInventoryTable(const Inventory& inventory) {
-    std::printf("%-10s %s\n", "attached", inventory.attached ? "yes" : "no");
+    std::printf("%-10s %s\n", "attached", !inventory.attached ? "unknown" : *inventory.attached ? "yes" : "no");
     for (const std::string& e : inventory.deviceEntries) std::printf("%-10s %s\n", "", e.c_str());
     std::printf("%-10s %s\n", "spooler", inventory.spooler.c_str());
     for (const ListedQueue& q : inventory.queues) {

@@ -75,26 +75,27 @@ const char kListHelp[] =
     "  2  bad usage\n"
     "  5  none of it was found, but something could not be read\n";
 
-// The file version from a module's version resource, "a.b.c.d"; false when
-// it has none.
-bool ReadFileVersion(const char* path, char* text, size_t size) {
-    DWORD ignored = 0;
-    const DWORD length = GetFileVersionInfoSizeA(path, &ignored);
-    if (length == 0) return false;
-    HANDLE heap = GetProcessHeap();
-    void* data = HeapAlloc(heap, 0, length);
-    if (!data) return false;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT infoLength = 0;
-    const bool found = GetFileVersionInfoA(path, 0, length, data) &&
-                       VerQueryValueA(data, "\\", reinterpret_cast<void**>(&info), &infoLength) &&
-                       infoLength >= sizeof(VS_FIXEDFILEINFO) && info->dwSignature == VS_FFI_SIGNATURE;
-    if (found) {
-        std::snprintf(text, size, "%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-                      HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
-    }
-    HeapFree(heap, 0, data);
-    return found;
+// The file version from a loaded module's own version resource, "a.b.c.d";
+// false when it has none. Read through the loader's resource calls, not
+// version.dll: that library is no KnownDLL, and importing it would make the
+// loader look for it first beside this program.
+bool ReadFileVersion(HMODULE module, char* text, size_t size) {
+    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));  // RT_VERSION
+    const HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    // VS_VERSIONINFO: its length, the fixed part's length and type (three
+    // WORDs), the key L"VS_VERSION_INFO" with its zero (16 WCHARs), then
+    // the fixed part on a 32-bit boundary.
+    constexpr DWORD kFixedOffset = (3 * 2 + 16 * 2 + 3) & ~3u;
+    if (!data || SizeofResource(module, resource) < kFixedOffset + sizeof(VS_FIXEDFILEINFO)) return false;
+    WORD fixedLength = 0;
+    std::memcpy(&fixedLength, data + 2, sizeof fixedLength);
+    VS_FIXEDFILEINFO info;
+    std::memcpy(&info, data + kFixedOffset, sizeof info);
+    if (fixedLength < sizeof info || info.dwSignature != VS_FFI_SIGNATURE) return false;
+    std::snprintf(text, size, "%u.%u.%u.%u", HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS),
+                  HIWORD(info.dwFileVersionLS), LOWORD(info.dwFileVersionLS));
+    return true;
 }
 
 void PrintVersion(const char* what, HMODULE module) {
@@ -105,7 +106,7 @@ void PrintVersion(const char* what, HMODULE module) {
         return;
     }
     char version[64];
-    if (ReadFileVersion(path, version, sizeof version)) {
+    if (ReadFileVersion(module ? module : GetModuleHandleA(nullptr), version, sizeof version)) {
         std::printf("%s %s (%s)\n", what, version, path);
     } else {
         std::printf("%s: no version resource (%s)\n", what, path);
@@ -160,6 +161,8 @@ bool Is(const char* argument, const char* name) { return std::strcmp(argument, n
 int ParseArguments(int argc, char** argv, Request& request) {
     const char* ordinalOption = nullptr;
     const char* jsonOption = nullptr;
+    // --version stands anywhere, so a path before it is already the DLL's.
+    for (int i = 1; i < argc; ++i) request.version = request.version || Is(argv[i], "--version");
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         const Command* command = request.command;

@@ -38,8 +38,8 @@ for flavour in "32 . i686 @0 @4" "64 x64 x86_64 - -"; do
                    "installer/$folder/VexloInstallerActions.dll|1 VexloDetect|2 VexloRemove|$actionDecoration|VexloInstallerActions"; do
         IFS='|' read -r file first second suffix sources <<<"$shipped"
         dll=$scratch/unzipped/$name/$file
-        tests/check_dll_tables.sh "$dll" "$bits" >/dev/null ||
-            fail "the bundle's $bits-bit $(basename "$dll") fails tests/check_dll_tables.sh"
+        tests/check_pe_tables.sh "$dll" "$bits" >/dev/null ||
+            fail "the bundle's $bits-bit $(basename "$dll") fails tests/check_pe_tables.sh"
         table=$($tools-w64-mingw32-objdump -p "$dll")
         base=$(sed -n 's/^ImageBase[[:space:]]*//p' <<<"$table")
         for export in "$first" "$second"; do
@@ -51,6 +51,14 @@ for flavour in "32 . i686 @0 @4" "64 x64 x86_64 - -"; do
                   "$(sed 's/:[0-9]*$//' <<<"$resolved")"
         done
     done
+done
+
+# The hosts are shipped PE files too, held to the same rules.
+for shipped in "VexloHost.exe 32" "x64/VexloHost.exe 64"; do
+    read -r file bits <<<"$shipped"
+    if tests/check_pe_tables.sh "$scratch/unzipped/$name/$file" "$bits" >/dev/null; then
+        pass "the bundle's $bits-bit VexloHost.exe passes tests/check_pe_tables.sh"
+    else fail "the bundle's $bits-bit VexloHost.exe fails tests/check_pe_tables.sh"; fi
 done
 
 expected_commit="Built from commit $(git rev-parse HEAD)$([ -z "$(git status --porcelain)" ] || echo ' (modified)')."

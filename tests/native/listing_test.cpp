@@ -62,7 +62,7 @@ const char* const kChanging[] = {"DeletePrinter",        "DeleteMonitorA", "Dele
 TEST_F(SimTest, ListingNamesExactlyWhatDeleteAllRemovesAndChangesNothing) {
     InstallProductAndNearMisses();
     const vexlo::Inventory before = vexlo::ListInstalled();
-    EXPECT_TRUE(before.attached);
+    EXPECT_EQ(std::optional<bool>(true), before.attached);
     EXPECT_EQ(Strings{"USB\\Vid_F0E1&Pid_0420\\7"}, before.deviceEntries);
     EXPECT_EQ("running", before.spooler);
     EXPECT_TRUE(before.Complete()) << (before.unread.empty() ? "" : before.unread[0].reason);
@@ -87,7 +87,7 @@ TEST_F(SimTest, ListingNamesExactlyWhatDeleteAllRemovesAndChangesNothing) {
     EXPECT_EQ(Strings{}, after.monitors);
     EXPECT_EQ(Strings{}, Drivers(after));
     EXPECT_EQ(Strings{}, Packages(after));
-    EXPECT_TRUE(after.attached) << "the device list is not the removal's to touch";
+    EXPECT_EQ(std::optional<bool>(true), after.attached) << "the device list is not the removal's to touch";
 }
 
 TEST_F(SimTest, ListingUnderWow64NamesTheDriversOfTheMachinesOwnEnvironment) {

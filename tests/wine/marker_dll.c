@@ -1,6 +1,6 @@
 /* A planted stand-in for a system library: if the loader ever maps it, its
    entry routine leaves a marker file beside it ("<its name>.loaded") and
-   refuses to load. Built as winspool.drv and as setupapi.dll. */
+   refuses to load. Built as winspool.drv, setupapi.dll and version.dll. */
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {

@@ -1,38 +1,47 @@
 #!/usr/bin/env bash
 # DLL preloading: copies of winspool.drv and setupapi.dll planted beside the
-# host program and in its current directory must never be loaded. Wine is
+# host program and in its current directory must never be loaded, and
+# neither the host nor the DLL may ever ask for version.dll. Wine is
 # told to prefer such copies to its own (native before builtin), which is the
 # order in which Windows looks for a library that is not a KnownDLL: the
 # program's folder first. Each planted copy leaves "<name>.loaded" beside it
-# if it is ever mapped, and then refuses to load.
+# if it is ever mapped, and then refuses to load. version.dll cannot be
+# planted so under Wine: Wine's own user32.dll imports it (Windows' does
+# not), so every program that uses user32 would map the copy. The loader's
+# trace tells instead who asks for it: Wine's libraries may, our files never.
 # usage: planted_dlls.sh <bin folder>, inside a prefix tests/wine/run.sh made
 set -euo pipefail
 bin=$(cd "${1:?usage: planted_dlls.sh <bin folder>}" && pwd)
 scratch=$(mktemp -d /tmp/vexlo-planted.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
-mkdir "$scratch/app" "$scratch/cwd" "$scratch/control-winspool" "$scratch/control-setupapi"
+libraries=(winspool.drv setupapi.dll version.dll)
+mkdir "$scratch/app" "$scratch/cwd"
 cp "$bin/VexloHost.exe" "$bin/VexloDeletePrinter.dll" "$scratch/app/"
-for folder in app cwd; do cp "$bin/planted/winspool.drv" "$bin/planted/setupapi.dll" "$scratch/$folder/"; done
-cp "$bin/import_control.exe" "$bin/planted/winspool.drv" "$scratch/control-winspool/"
-cp "$bin/import_control.exe" "$bin/planted/setupapi.dll" "$scratch/control-setupapi/"
-prefer_planted="winspool.drv,setupapi=n,b;$WINEDLLOVERRIDES"
+for library in "${libraries[@]}"; do
+    [ "$library" = version.dll ] || for folder in app cwd; do cp "$bin/planted/$library" "$scratch/$folder/"; done
+    mkdir "$scratch/control-${library%.*}"
+    cp "$bin/import_control.exe" "$bin/planted/$library" "$scratch/control-${library%.*}/"
+done
+prefer_planted="winspool.drv,setupapi,version=n,b;$WINEDLLOVERRIDES"
+importers_awk=$(cd "$(dirname "$0")" && pwd)/importers.awk
 
 source "$(dirname "$0")/../checks.sh"
 markers() { (cd "$scratch" && find . -iname '*.loaded' | tr '[:upper:]' '[:lower:]' | sort | tr '\n' ' '); }
-answer() {  # answer <export>: runs the host from the planted folders, prints its exit code
+answer() {  # answer <arguments...>: runs the host from the planted folders, prints its exit code
     local code=0
-    (cd "$scratch/cwd" && WINEDLLOVERRIDES=$prefer_planted wine ../app/VexloHost.exe "$1" >/dev/null 2>&1) || code=$?
+    (cd "$scratch/cwd" && WINEDLLOVERRIDES=$prefer_planted wine ../app/VexloHost.exe "$@" >/dev/null 2>&1) || code=$?
     echo "$code"
 }
 
-# The controls: a program that imports winspool.drv or setupapi.dll by name
-# takes the planted copy of each, so the test would see a DLL that did the
-# same. Without the override's preference it takes Wine's own and runs.
-for library in winspool.drv setupapi.dll; do
+# The controls: a program that imports winspool.drv, setupapi.dll or
+# version.dll by name takes the planted copy of each, so the test would see
+# a DLL or a host that did the same. Without the override's preference it
+# takes Wine's own and runs.
+for library in "${libraries[@]}"; do
     folder=control-${library%.*}
     code=0
     (cd "$scratch/$folder" && wine ./import_control.exe >/dev/null 2>&1) || code=$?
-    check "control: without the override, the program importing both runs" "0 " "$code $(markers)"
+    check "control: without the override, the program importing all three runs" "0 " "$code $(markers)"
     code=0
     (cd "$scratch/$folder" && WINEDLLOVERRIDES=$prefer_planted wine ./import_control.exe >/dev/null 2>&1) || code=$?
     check "control: with the override, the planted $library is loaded" "./$folder/$library.loaded " "$(markers)"
@@ -43,6 +52,25 @@ done
 (cd "$bin" && wine demo_machine.exe install attach >/dev/null)
 check "IsConnected with planted copies beside the host" 1 "$(answer IsConnected)"
 check "DeleteALL with planted copies beside the host" 1 "$(answer DeleteALL)"
+
+# Who asks for version.dll: the control program itself; Wine's libraries
+# for the host, but never the host or the DLL.
+version_importers() {  # version_importers <folder> <program> <arguments...>
+    local folder=$1 program=$2
+    shift 2
+    (cd "$scratch/$folder" && WINEDEBUG=+module wine "./$program" "$@" >/dev/null 2>"$scratch/trace") || true
+    awk -v lib=version.dll -v program="$(tr '[:upper:]' '[:lower:]' <<<"$program")" -f "$importers_awk" "$scratch/trace" |
+        sort -u | paste -sd ','
+}
+rm -f "$scratch/control-version/version.dll"
+check "control: the program importing version.dll asks for it" "(the program)" \
+      "$(version_importers control-version import_control.exe | grep -o '(the program)' || true)"
+for arguments in "--version" "IsConnected" "list"; do
+    # shellcheck disable=SC2086
+    importers=$(version_importers app VexloHost.exe $arguments)
+    ours=$(tr ',' '\n' <<<"$importers" | grep -E '^\(the program\)$|^vexlo' | paste -sd ',' || true)
+    check "VexloHost $arguments: our files ask for version.dll (only [$importers] do)" "" "$ours"
+done
 check "planted copies loaded" "" "$(markers)"
 if (cd "$bin" && wine demo_machine.exe expect-removed); then pass "the product's software removed, the other maker's kept"; else
     fail "DeleteALL did not remove the product's software"; fi

@@ -54,6 +54,7 @@ host_checks() {
 0 - IsConnected --version
 0 - --version IsConnected
 3 - --version no_such.dll
+3 - no_such.dll --version
 2 VexloHost:_unexpected_argument_'extra' IsConnected VexloDeletePrinter.dll extra
 2 VexloHost:_unexpected_argument_'extra' list --json extra
 2 VexloHost:_unexpected_argument_'extra' --version VexloDeletePrinter.dll extra

@@ -1,35 +1,43 @@
 #!/usr/bin/env bash
-# Reads a shipped DLL's headers and tables (VexloDeletePrinter.dll or
-# VexloInstallerActions.dll), by the same rules for the 32-bit and the
-# 64-bit build: a PE32 image for Windows 5.01 or a PE32+ one for 5.02,
-# the exports by their names at their ordinals, imports of system DLLs only,
+# Reads a shipped PE file's headers and tables (VexloDeletePrinter.dll,
+# VexloInstallerActions.dll or VexloHost.exe), by the same rules for the
+# 32-bit and the 64-bit build: a PE32 image for Windows 5.01 or a PE32+ one
+# for 5.02, imports only of libraries the loader always takes from the
+# system folder (a program's imports are looked for beside it first too),
 # the hardening of the image, and a shipped form: stripped, with a version
-# resource, no time stamp, and its symbols in the debug file beside it.
-# usage: check_dll_tables.sh <path/to/the.dll> [32|64]   (default 32)
+# resource and no time stamp. A DLL also: its exports by their names at
+# their ordinals, nothing run at load but the frame registration, no
+# exception machinery, at most 64 KiB, its symbols in the debug file beside it.
+# usage: check_pe_tables.sh <path/to/the.dll|.exe> [32|64]   (default 32)
 set -euo pipefail
-dll=${1:?usage: check_dll_tables.sh path/to/the.dll [32|64]}
+dll=${1:?usage: check_pe_tables.sh path/to/the.dll|.exe [32|64]}
 bits=${2:-32}
 debug=$dll.debug
 source "$(dirname "$0")/checks.sh"
-# What each DLL exports, at which ordinals, and imports. The custom actions
+# What each file exports, at which ordinals, and imports. The custom actions
 # import msi.dll, which the installer's custom-action server has loaded
-# before it loads them; winspool.drv and setupapi.dll are loaded by full path.
+# before it loads them; winspool.drv and setupapi.dll are loaded by full
+# path, and the host reads version resources without version.dll.
 module=$(basename "$dll")
+kind=dll
 case $module in
+    VexloHost.exe)
+        kind=exe
+        expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ;;
     VexloDeletePrinter.dll)
         expected_exports=$'1 DeleteALL\n2 IsConnected'
         expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ;;
     VexloInstallerActions.dll)
         expected_exports=$'1 VexloDetect\n2 VexloRemove\n3 VexloPlanRemoval'
         expected_imports="ADVAPI32.DLL KERNEL32.DLL MSI.DLL MSVCRT.DLL USER32.DLL " ;;
-    *) echo "check_dll_tables.sh: no tables known for '$module'" >&2; exit 2 ;;
+    *) echo "check_pe_tables.sh: no tables known for '$module'" >&2; exit 2 ;;
 esac
 # What differs between the two: the tools, the image kind, the Windows
 # version, the symbols' leading underscore and the size of a pointer.
 case $bits in
     32) tools=i686-w64-mingw32 magic=010b format=pei-i386 minor=1 underscore=_ word=8 ;;
     64) tools=x86_64-w64-mingw32 magic=020b format=pei-x86-64 minor=2 underscore= word=16 ;;
-    *) echo "check_dll_tables.sh: expected 32 or 64, got '$bits'" >&2; exit 2 ;;
+    *) echo "check_pe_tables.sh: expected 32 or 64, got '$bits'" >&2; exit 2 ;;
 esac
 dump=$($tools-objdump -p "$dll")
 expect() {  # expect <what> <pattern>
@@ -38,11 +46,15 @@ expect() {  # expect <what> <pattern>
 
 expect "PE$([ "$bits" = 64 ] && echo '32+' || echo 32) image" "^Magic[[:space:]]+$magic"
 expect "$format machine" "file format $format\$"
-expect "DLL characteristic" $'^Characteristics[[:space:]]+0x[0-9a-f]*[2367abef][0-9a-f]{3}$'
+file_flags=$(sed -n 's/^Characteristics[[:space:]]*0x\([0-9a-fA-F]*\).*/\1/p' <<<"$dump" | head -n1)
+is_dll=$(( (16#${file_flags:-0} & 0x2000) != 0 ))
+if [ "$is_dll" = "$([ "$kind" = dll ] && echo 1 || echo 0)" ]; then pass "$kind image (characteristics 0x$file_flags)"; else
+    fail "expected a $kind image, characteristics 0x${file_flags:-none}"; fi
 expect "subsystem version 5.0$minor" $'^MajorSubsystemVersion[[:space:]]+5$'
 expect "subsystem minor $minor" "^MinorSubsystemVersion[[:space:]]+$minor\$"
 expect "OS version 5.0$minor" $'^MajorOSystemVersion[[:space:]]+5$'
 expect "OS minor $minor" "^MinorOSystemVersion[[:space:]]+$minor\$"
+if [ "$kind" = dll ]; then
 expect "export directory names the module" "Name[[:space:]].*${module//./\\.}"
 
 # Exports: "[index] name" in the name table, ordinal = index + base.
@@ -53,6 +65,7 @@ if [ "$exports" = "$expected_exports" ]; then
     pass "exports $(tr '\n' ' ' <<<"$exports")"
 else
     fail "exports: expected [$(tr '\n' ' ' <<<"$expected_exports")], got [$(tr '\n' ' ' <<<"$exports")]"
+fi
 fi
 
 # Imports: exactly the libraries the loader always takes from the system
@@ -80,6 +93,7 @@ expect_in "relocation section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.r
 writable_code=$(awk '/^[[:space:]]*[0-9]+ /{name=$2; next} /CODE/ && !/READONLY/{print name}' <<<"$sections")
 if [ -z "$writable_code" ]; then pass "no section both writable and executable"; else
     fail "writable and executable: $writable_code"; fi
+if [ "$kind" = dll ]; then
 # Symbols come from the debug file beside the shipped DLL.
 [ -f "$debug" ] || fail "no debug file $debug beside the DLL"
 symbols=$($tools-nm "$debug" 2>/dev/null || true)
@@ -116,11 +130,13 @@ u=$underscore
 machinery=$(grep -E " (${u}__cxa_throw|${u}__cxa_begin_catch|${u}_Unwind_Resume|${u}__gxx_personality_v0|${u}__guard_setup|${u}__gxx_personality_seh0)\$" <<<"$symbols" || true)
 if [ -z "$machinery" ]; then pass "no exception machinery linked in"; else
     fail "exception machinery linked in: $(awk '{print $3}' <<<"$machinery" | tr '\n' ' ')"; fi
+fi
 
-# Shipped stripped, and small: at most 64 KiB. The debug information is in
+# Shipped stripped; a DLL small, at most 64 KiB, its debug information in
 # the file the .gnu_debuglink names, with its CRC.
 if [ -z "$($tools-nm "$dll" 2>/dev/null)" ] && ! grep -q '\.debug_' <<<"$sections"; then
     pass "no symbols and no debug sections"; else fail "symbols or debug sections left in"; fi
+if [ "$kind" = dll ]; then
 link_offset=$(awk '$2==".gnu_debuglink"{print $6}' <<<"$sections")
 link="(no .gnu_debuglink section)"
 [ -z "$link_offset" ] || link=$(tail -c +$((16#$link_offset + 1)) "$dll" | head -c 64 | tr -d '\0')
@@ -129,6 +145,7 @@ if [[ "$link" == "$(basename "$debug")"* ]]; then pass ".gnu_debuglink names $(b
 size=$(stat -c %s "$dll")
 if [ "$size" -le 65536 ]; then pass "size $size bytes"; else
     fail "size $size bytes, expected at most 65536"; fi
+fi
 
 # A release artifact: a version resource, and no link time stamp, so that two
 # builds of one commit are the same bytes.
@@ -138,4 +155,4 @@ stamp=$(od -An -tu4 -j$((pe_header + 8)) -N4 "$dll" | tr -d ' ')
 if [ "$stamp" = 0 ]; then pass "no time stamp"; else
     fail "time stamp $stamp in the file header, expected 0"; fi
 
-checks_done "DLL tables"
+checks_done "PE tables"
