@@ -4,8 +4,10 @@
 # there; a command that runs out of time is stopped (124); a machine that
 # stops before the command ends, or does not boot in time, is told apart
 # from a failed command (125, with the console's last lines); a folder
-# outside the shares is refused; and no emulator or control folder is left
-# behind by any of them.
+# outside the shares is refused; a command's own 124 or 125 is answered 1,
+# never mistaken for the runner's; a runner killed outright leaves an
+# emulator that powers itself off a minute after the time limit; and no
+# emulator or control folder is left behind by any of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 here=$(pwd)
@@ -39,6 +41,24 @@ check "no boot in time: exit status" 125 "${said%%|*}"
 grep -qF "the machine did not boot within 1 s|guest: the console's last lines:" <<<"$said" &&
     pass "no boot in time: said so, with the console" ||
     fail "no boot in time: expected the runner to say so and show the console, got [$said]"
+
+said=$(guest -- sh -c 'exit 124')
+check "a command's own 124: exit status" 1 "${said%%|*}"
+grep -qF "the command exited with 124, answered as 1" <<<"$said" && pass "a command's own 124: said so" ||
+    fail "a command's own 124: expected the runner to say so, got [$said]"
+
+# The runner killed outright: the machine's own bound ends the emulator.
+start=$SECONDS
+controls_listed=$(find /tmp -maxdepth 1 -name 'vexlo-guest.*' | sort)
+"$here/scripts/guest" run --timeout 10 -- sleep 600 >/dev/null 2>&1 &
+runner=$!
+sleep 30
+kill -9 "$runner"
+for _ in $(seq 240); do [ "$(emulators)" = "$emulators_before" ] && break; sleep 1; done
+check "runner killed outright: the emulator powered itself off" "$emulators_before" "$(emulators)"
+echo "   (it ran $((SECONDS - start)) s in all, boot included)"
+# SIGKILL leaves the runner's control folder: the one this case made goes.
+comm -13 <(echo "$controls_listed") <(find /tmp -maxdepth 1 -name 'vexlo-guest.*' | sort) | xargs -r rm -rf
 
 check "a folder outside the shares: exit status" 2 "$(cd / && "$here/scripts/guest" run -- true >/dev/null 2>&1; echo $?)"
 
