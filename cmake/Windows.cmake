@@ -57,10 +57,10 @@ function(ship_dll name def description)
         set(def ${CMAKE_BINARY_DIR}/${name}.def)
         file(CONFIGURE OUTPUT ${def} CONTENT "${def_text}")
     endif()
-    add_library(${name} SHARED ${ARGN} ${DLL_DIR}/StackGuard.cpp ${def})
+    add_library(${name} SHARED ${DLL_ENTRY_SOURCE} ${ARGN} ${DLL_STACK_GUARD_SOURCE} ${def})
     set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
                           IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-    target_link_libraries(${name} PRIVATE VexloCore)
+    target_link_libraries(${name} PRIVATE VexloCore VexloDeletePrinterApi)
     target_compile_options(${name} PRIVATE ${NO_EXCEPTIONS})
     # Exported undecorated; the import library, made by dlltool from the same
     # .def, keeps the stdcall decoration (_IsConnected@0) that callers link
@@ -83,15 +83,14 @@ function(ship_dll name def description)
     add_version_resource(${name} ${name}.dll "${description}" VFT_DLL)
 endfunction()
 
-ship_dll(VexloDeletePrinter ${DLL_DIR}/VexloDeletePrinter.def
-         "Vexlo-420 printer presence check and software removal" ${DLL_DIR}/DllMain.cpp ${EXPORT_SOURCES})
+ship_dll(VexloDeletePrinter ${PRINTER_DIR}/VexloDeletePrinter.def
+         "Vexlo-420 printer presence check and software removal" ${EXPORT_SOURCES})
 
 # The Windows Installer custom actions: the same library, behind the
 # signature a package's DLL custom action has. msi.dll is imported: the
 # custom-action server that loads this DLL has loaded it already.
-set(ACTIONS_DIR ${CMAKE_SOURCE_DIR}/source/dll/VexloInstallerActions)
 ship_dll(VexloInstallerActions ${ACTIONS_DIR}/VexloInstallerActions.def
-         "Vexlo-420 printer Windows Installer custom actions" ${DLL_DIR}/DllMain.cpp ${ACTIONS_SOURCES})
+         "Vexlo-420 printer Windows Installer custom actions" ${ACTIONS_SOURCES})
 target_include_directories(VexloInstallerActions PRIVATE ${ACTIONS_DIR})
 target_link_libraries(VexloInstallerActions PRIVATE msi)
 
@@ -101,7 +100,7 @@ target_link_libraries(VexloInstallerActions PRIVATE msi)
 # include folder.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
 file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
-add_executable(VexloHost host/VexloHost.cpp host/ListInstalled.cpp host/ReportInventory.cpp)
+add_executable(VexloHost ${HOST_SOURCES})
 target_include_directories(VexloHost SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(VexloHost PRIVATE VexloCore)
 add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from the command line" VFT_APP)

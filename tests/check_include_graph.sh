@@ -1,58 +1,71 @@
 #!/usr/bin/env bash
-# The include graph between the library's folders and the host, drawn from
-# the sources' own #include lines, printed as "from -> to" edges, and held
-# to the layout: the product's rules (product/) used by presence/, removal/
-# and the host; nothing of the library including the host; the host taking
-# from the library only what product/ declares for it (and the handle and
-# library owners those headers bring); the public header alone in include/,
-# including nothing of the internals.
+# The include graph between the library's folders and the three programs,
+# drawn from the sources' own #include lines, printed as "from -> to" edges,
+# and held to the layout: source/core/ is the library (its root, product/,
+# presence/, removal/), source/VexloDeletePrinter/, VexloInstallerActions/
+# and VexloHost/ the programs. Programs include the library's headers and
+# their own, never another program's; the library includes no program; the
+# product's rules (product/) are used by presence/, removal/ and the host,
+# and use neither of the first two; the host takes from the library only
+# what product/ declares for it (and the owners those headers bring); the
+# public header stands alone in the DLL's include/, including nothing of
+# the internals.
 # usage: tests/check_include_graph.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tests/checks.sh
-dll=source/dll/VexloDeletePrinter
+core=source/core
+programs=(VexloDeletePrinter VexloInstallerActions VexloHost)
 
-# The folder a quoted include names, seen from the including file's folder.
-folder_of() {  # folder_of <including file> <included name>
-    local from=$1 name=$2
-    case "$name" in
-        */*) echo "${name%%/*}" ;;
-        *) if [ -e "$(dirname "$from")/$name" ] && [[ "$from" == host/* ]]; then echo host
-           elif [ -e "$dll/include/$name" ]; then echo include
-           elif [ -e "$dll/$name" ]; then echo root
-           else echo "?$name"; fi ;;
+group_of() {  # group_of <file>: the library's folder (core, product, ...) or the program it stands in
+    case "$1" in
+        "$core"/*/*) local rest=${1#"$core"/}; echo "${rest%%/*}" ;;
+        "$core"/*) echo core ;;
+        source/*/*) local rest=${1#source/}; echo "${rest%%/*}" ;;
+        *) echo "?$1" ;;
     esac
 }
-group_of() {  # the folder a file stands in
-    case "$1" in
-        host/*) echo host ;;
-        "$dll"/*/*) local rest=${1#"$dll"/}; echo "${rest%%/*}" ;;
-        *) echo root ;;
-    esac
+folder_of() {  # folder_of <including file> <included name>: the group the included file is in
+    local from=$1 name=$2 program
+    if [ -e "$(dirname "$from")/$name" ]; then group_of "$(dirname "$from")/$name"; return; fi
+    if [ -e "$core/$name" ]; then group_of "$core/$name"; return; fi
+    for program in "${programs[@]}"; do
+        [ ! -e "source/$program/include/$name" ] || { echo "$program"; return; }
+    done
+    [ "$name" != ProjectVersion.h ] || { echo generated; return; }
+    echo "?$name"
 }
 
 edges=$(
-    find "$dll" host -name '*.cpp' -o -name '*.h' | sort | while read -r file; do
+    find source -name '*.cpp' -o -name '*.h' -o -name '*.c' | sort | while read -r file; do
         sed -n 's/^#include "\(.*\)"/\1/p' "$file" | while read -r name; do
             echo "$(group_of "$file") -> $(folder_of "$file" "$name") $file $name"
         done
     done
 )
 echo "== folder edges (from -> to: files)"
-awk '{print $1, $2, $3}' <<<"$edges" | sort | uniq -c | awk '{printf "  %-10s -> %-8s %s include(s)\n", $2, $4, $1}'
+awk '{print $1, $2, $3}' <<<"$edges" | sort | uniq -c | awk '{printf "  %-22s -> %-22s %s include(s)\n", $2, $4, $1}'
 
-for user in presence removal host; do
+library='^(core|product|presence|removal|generated)$'
+for program in "${programs[@]}"; do
+    check "$program including another program" "" \
+          "$(awk -v p="$program" -v lib="$library" '$1 == p && $3 != p && $3 !~ lib {print $4 ": " $5}' <<<"$edges" | paste -sd' ')"
+done
+check "the library including a program" "" \
+      "$(awk -v lib="$library" '$1 ~ lib && $3 !~ lib {print $4 ": " $5}' <<<"$edges" | paste -sd' ')"
+for user in presence removal VexloHost; do
     if grep -q "^$user -> product " <<<"$edges"; then pass "$user uses product/"; else fail "$user does not include product/"; fi
 done
-check "the library including the host" "" "$(grep -v '^host ' <<<"$edges" | awk '$3 == "host" {print $4}' | sort -u | paste -sd' ')"
 check "the host including internals other than product/" "" \
-      "$(awk '$1 == "host" && $3 != "host" && $3 != "product" {print $4 ": " $5}' <<<"$edges" | paste -sd' ')"
+      "$(awk '$1 == "VexloHost" && $3 != "VexloHost" && $3 != "product" {print $4 ": " $5}' <<<"$edges" | paste -sd' ')"
 check "product/ including presence/ or removal/" "" \
       "$(awk '$1 == "product" && ($3 == "presence" || $3 == "removal") {print $4 ": " $5}' <<<"$edges" | paste -sd' ')"
-check "unresolved includes" "" "$(awk '$3 ~ /^\?/ {print $4 ": " $5}' <<<"$edges" | paste -sd' ')"
-check "include/ holds" "VexloDeletePrinter.h" "$(ls "$dll/include" | paste -sd' ')"
+check "unresolved includes" "" "$(awk '$3 ~ /^\?/ || $1 ~ /^\?/ {print $4 ": " $5}' <<<"$edges" | paste -sd' ')"
+check "the DLL's include/ holds" "VexloDeletePrinter.h" "$(ls source/VexloDeletePrinter/include | paste -sd' ')"
 check "the public header's own includes" "<windows.h>" \
-      "$(sed -n 's/^#include \(.*\)/\1/p' "$dll/include/VexloDeletePrinter.h" | paste -sd' ')"
-check "headers of the library's folder root that look public" "" \
-      "$(ls "$dll"/*.h | xargs -n1 basename | grep -x 'VexloDeletePrinter.h' || true)"
+      "$(sed -n 's/^#include \(.*\)/\1/p' source/VexloDeletePrinter/include/VexloDeletePrinter.h | paste -sd' ')"
+check "the library's folders" "core presence product removal" \
+      "$(cd "$core" && { echo core; find . -mindepth 1 -maxdepth 1 -type d | sed 's|^\./||'; } | sort | paste -sd' ')"
+check "source/ holds the library and the programs" "VexloDeletePrinter VexloHost VexloInstallerActions core" \
+      "$(ls source | sort | paste -sd' ')"
 checks_done "include graph"

@@ -47,7 +47,7 @@ for flavour in "32 . i686 @0 @4" "64 x64 x86_64 - -"; do
             rva=$(sed -n "s/^[[:space:]]*\[ *[0-9]*\] +base\[ *$ordinal\] \([0-9a-f]*\) Export RVA/\1/p" <<<"$table")
             resolved=$($tools-w64-mingw32-addr2line -f -e "$dll" "$(printf '0x%x' $((16#$base + 16#${rva:-0})))" | paste -sd ' ')
             check "$bits-bit: addr2line resolves $function at RVA ${rva:-none} through the debug link" \
-                  "$function$suffix /VexloDeletePrinter/source/dll/$sources/Exports.cpp" \
+                  "$function$suffix /VexloDeletePrinter/source/$sources/Exports.cpp" \
                   "$(sed 's/:[0-9]*$//' <<<"$resolved")"
         done
     done
