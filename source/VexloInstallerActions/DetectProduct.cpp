@@ -9,9 +9,8 @@ namespace vexlo {
 
 UINT DetectProduct(MSIHANDLE install) {
     const InstallerSession session(install);
-    if (session.Deferred()) {
-        session.Log("VexloDetect: run as a deferred action, where it cannot set properties, so it set none: schedule "
-                    "it with Execute=\"immediate\" before CostFinalize, as VexloPrinter.wxi does");
+    if (!session.RunsAs(false, "VexloDetect: run as a deferred action, where it cannot set properties, so it set "
+                               "none: schedule it with Execute=\"immediate\" before CostFinalize, as VexloPrinter.wxi does")) {
         return ERROR_SUCCESS;
     }
     const bool attached = CheckUsbPresence();

@@ -24,9 +24,12 @@ private:
     bool whole_;
 };
 
-bool InstallerSession::Deferred() const {
-    return MsiGetMode(install_, MSIRUNMODE_SCHEDULED) && !MsiGetMode(install_, MSIRUNMODE_ROLLBACK) &&
-           !MsiGetMode(install_, MSIRUNMODE_COMMIT);
+bool InstallerSession::RunsAs(bool deferred, const char* howToSchedule) const {
+    const bool scheduled = MsiGetMode(install_, MSIRUNMODE_SCHEDULED) && !MsiGetMode(install_, MSIRUNMODE_ROLLBACK) &&
+                           !MsiGetMode(install_, MSIRUNMODE_COMMIT);
+    if (scheduled == deferred) return true;
+    Log(howToSchedule);
+    return false;
 }
 
 void InstallerSession::Log(const char* line) const {

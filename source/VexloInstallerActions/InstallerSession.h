@@ -17,10 +17,11 @@ class InstallerSession {
 public:
     explicit InstallerSession(MSIHANDLE install) : install_(install) {}
 
-    // Whether the action runs from the installation script (deferred),
-    // rather than while the script is made (immediate), and not as a
-    // rollback or commit action.
-    bool Deferred() const;
+    // Whether the action runs in the mode it was made for: from the
+    // installation script (deferred, not as a rollback or commit action),
+    // or while the script is made (immediate). When not, `howToSchedule`
+    // goes to the log, and the action is to do nothing.
+    bool RunsAs(bool deferred, const char* howToSchedule) const;
     // One line in the installer's log, taken literally (no [property]
     // formatting of its text).
     void Log(const char* line) const;

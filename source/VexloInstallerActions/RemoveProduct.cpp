@@ -252,10 +252,9 @@ UINT Finish(const Removal& removal, RemovalOutcome outcome) {
 
 UINT RemoveProduct(MSIHANDLE install) {
     const InstallerSession session(install);
-    if (!session.Deferred()) {
-        session.Log("VexloRemove: not run as a deferred action, so it removed nothing: schedule it with "
-                    "Execute=\"deferred\" Impersonate=\"no\" between InstallInitialize and InstallFinalize, as "
-                    "VexloPrinter.wxi does");
+    if (!session.RunsAs(true, "VexloRemove: not run as a deferred action, so it removed nothing: schedule it with "
+                              "Execute=\"deferred\" Impersonate=\"no\" between InstallInitialize and "
+                              "InstallFinalize, as VexloPrinter.wxi does")) {
         return ERROR_SUCCESS;
     }
     session.Log("VexloRemove: removing the Vexlo-420 printer's software (VexloInstallerActions.dll " VEXLO_VERSION_TEXT

@@ -23,6 +23,12 @@ uninstall() {  # uninstall [switch]: runs the example silently, prints its exit 
     (cd "$scratch" && wine RemoveVexloPrinter.exe /S "$@" >/dev/null 2>&1) || code=$?
     echo "$code"
 }
+logged() { tr -d '\r' <"$unix_log" 2>/dev/null | paste -sd '|'; }
+holds() {  # holds <removed|installed>: 0 when the machine holds what that says
+    local code=0
+    (cd "$bin" && wine demo_machine.exe "expect-$1") || code=$?
+    echo "$code"
+}
 
 (cd "$scratch" && makensis -NOCD -V2 "-DVEXLO_DLL=$bundle/VexloDeletePrinter.dll" "-DVEXLO_LOG_FILE=$log" \
      "$bundle/examples/nsis/RemoveVexloPrinter.nsi")
@@ -30,21 +36,16 @@ echo "built RemoveVexloPrinter.exe with makensis $(makensis -VERSION)"
 
 (cd "$bin" && wine demo_machine.exe install attach >/dev/null)
 check "/VexloKeep: exit code" 0 "$(uninstall /VexloKeep)"
-check "/VexloKeep: log" "Vexlo-420: run with /VexloKeep (an update): the printer's software is kept" \
-      "$(tr -d '\r' <"$unix_log" 2>/dev/null | paste -sd '|')"
-kept=0
-(cd "$bin" && wine demo_machine.exe expect-installed) || kept=$?
-check "/VexloKeep: all the printer's software kept" 0 "$kept"
+check "/VexloKeep: log" "Vexlo-420: run with /VexloKeep (an update): the printer's software is kept" "$(logged)"
+check "/VexloKeep: all the printer's software kept" 0 "$(holds installed)"
 start=$(date +%s)
 code=$(uninstall)
 echo "the example ran for $(( $(date +%s) - start )) s and logged:"
 sed 's/^/    /' "$unix_log" 2>/dev/null || true
 check "exit code" 0 "$code"
 check "log" "Vexlo-420: IsConnected answered 1|Vexlo-420: removing the printer's software (this takes up to a few minutes)|Vexlo-420: DeleteALL answered 1" \
-      "$(tr -d '\r' <"$unix_log" 2>/dev/null | paste -sd '|')"
-left=0
-(cd "$bin" && wine demo_machine.exe expect-removed) || left=$?
-check "the product's queues, monitor, drivers and packages gone, the other maker's kept" 0 "$left"
+      "$(logged)"
+check "the product's queues, monitor, drivers and packages gone, the other maker's kept" 0 "$(holds removed)"
 
 (cd "$bin" && wine demo_machine.exe install disable-spooler >/dev/null)
 code=$(uninstall)
