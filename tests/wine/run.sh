@@ -99,6 +99,7 @@ tests_in_prefix=(
     "planted winspool.drv and setupapi.dll"
     "VexloHost"
     "Windows Installer packages, custom actions"
+    "the scale benchmark still runs (N = 10, once)"
 )
 run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
@@ -116,6 +117,7 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
         "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
         "VexloHost") host_checks ;;
         "Windows Installer packages, custom actions") "$here/tests/wine/installer_wine.sh" "$bin" ;;
+        "the scale benchmark still runs (N = 10, once)") in_bin wine scale_bench.exe 10 --smoke ;;
         *) echo "run.sh: no test named '$2' (label $label)"; return 1 ;;
     esac
 }

@@ -1,0 +1,274 @@
+// How the listing and the removal's walks grow with the machine they meet:
+// N print queues (a tenth of them the model's, the rest another maker's)
+// and N oem*.inf packages (a tenth of them the brand's), each walk timed
+// against a bare loop of the same platform calls written plainly here, in
+// the same process, alternating, the median of several rounds. Then the
+// listing's peak working set in a fresh process, and a whole removal with
+// the time of its two spooler cycles (their sleeps are the spooler's wait
+// hints) told apart from the rest. Ratios only: absolute times under Wine,
+// and in an emulated machine, mean little.
+// usage: scale_bench <N> [--smoke]   (under Wine, in a fresh prefix: bench/run.sh)
+//        scale_bench --list-once | --bare-once   (the child of the memory figure)
+#include "ListInstalled.h"
+#include "product/Product.h"
+#include "product/ProductWalks.h"
+#include "removal/RunRemovalSequence.h"
+#include "wine_machine.h"
+
+#include <windows.h>
+#include <psapi.h>
+#include <setupapi.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Walk = int (*)();
+
+double NowMs() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// ---- the machine ---------------------------------------------------------------
+
+void MakeMachine(int n) {
+    machine::InstallDriver("Vexlo-420 LABEL");
+    machine::InstallDriver("Acme LaserJet");
+    for (int i = 0; i < n; ++i) {
+        char name[64];
+        const bool ours = i % 10 == 0;
+        std::snprintf(name, sizeof name, "%s %04d", ours ? "Vexlo Label" : "Acme Office", i);
+        machine::InstallPrinter(name, ours ? "Vexlo-420 LABEL" : "Acme LaserJet");
+        std::snprintf(name, sizeof name, "oem%d.inf", 100 + i);
+        machine::WriteInf(name, machine::PrinterInf(ours ? "Vexlo" : "Acme"));
+    }
+}
+
+// ---- the bare loops: the same platform calls, written plainly -------------------
+
+int BareQueues(DWORD access) {
+    DWORD needed = 0, count = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, NULL, 4, NULL, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (!EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, NULL, 4, buffer.data(), needed, &needed, &count)) {
+        return 0;
+    }
+    const PRINTER_INFO_4A* printers = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+    int model = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        PRINTER_DEFAULTSA defaults = {NULL, NULL, access};
+        HANDLE printer = NULL;
+        if (!OpenPrinterA(printers[i].pPrinterName, &printer, &defaults)) continue;
+        DWORD size = 0;
+        GetPrinterDriverA(printer, NULL, 2, NULL, 0, &size);
+        std::vector<BYTE> info(size ? size : 1);
+        if (GetPrinterDriverA(printer, NULL, 2, info.data(), size, &size) &&
+            std::strstr(reinterpret_cast<DRIVER_INFO_2A*>(info.data())->pName, "Vexlo-420")) {
+            ++model;
+        }
+        ClosePrinter(printer);
+    }
+    return model;
+}
+
+int BarePackages() {
+    char folder[MAX_PATH];
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    std::string pattern = std::string(folder) + "\\inf\\oem*.inf";
+    WIN32_FIND_DATAA match;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &match);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int brand = 0;
+    do {
+        std::string path = std::string(folder) + "\\inf\\" + match.cFileName;
+        HINF inf = SetupOpenInfFileA(path.c_str(), NULL, INF_STYLE_WIN4, NULL);
+        if (inf == INVALID_HANDLE_VALUE) continue;
+        INFCONTEXT line;
+        char provider[260];
+        if (SetupFindFirstLineA(inf, "Version", "Provider", &line) &&
+            SetupGetStringFieldA(&line, 1, provider, sizeof provider, NULL) && std::strcmp(provider, "Vexlo") == 0) {
+            ++brand;
+        }
+        SetupCloseInfFile(inf);
+    } while (FindNextFileA(search, &match));
+    FindClose(search);
+    return brand;
+}
+
+int BareDrivers() {
+    DWORD needed = 0, count = 0;
+    EnumPrinterDriversA(NULL, NULL, 2, NULL, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (!EnumPrinterDriversA(NULL, NULL, 2, buffer.data(), needed, &needed, &count)) return 0;
+    const DRIVER_INFO_2A* drivers = reinterpret_cast<const DRIVER_INFO_2A*>(buffer.data());
+    int ours = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        ours += std::strcmp(drivers[i].pName, "Vexlo-420 LABEL") == 0 || std::strcmp(drivers[i].pName, "Vexlo-420G LABEL") == 0;
+    }
+    return ours;
+}
+
+int BareMonitors() {
+    DWORD needed = 0, count = 0;
+    EnumMonitorsA(NULL, 1, NULL, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (!EnumMonitorsA(NULL, 1, buffer.data(), needed, &needed, &count)) return 0;
+    const MONITOR_INFO_1A* monitors = reinterpret_cast<const MONITOR_INFO_1A*>(buffer.data());
+    int ours = 0;
+    for (DWORD i = 0; i < count; ++i) ours += lstrcmpiA(monitors[i].pName, "VexloLM") == 0;
+    return ours;
+}
+
+int BareListing() { return BareQueues(PRINTER_ACCESS_USE) + BarePackages() + BareDrivers() + BareMonitors(); }
+
+// ---- the library's walks, as the removal and the listing make them ------------
+
+int LibraryQueues() {
+    int model = 0;
+    const vexlo::QueueVisit count = [](void* context, const vexlo::Winspool&, const vexlo::QueueEntry& queue) {
+        if (vexlo::IsModelDriver(queue.driver)) ++*static_cast<int*>(context);
+    };
+    vexlo::WalkPrinterQueues(vexlo::Winspool(), PRINTER_ALL_ACCESS, count, &model);
+    return model;
+}
+
+int LibraryPackages() {
+    int brand = 0;
+    const vexlo::PackageVisit count = [](void* context, const vexlo::SetupApi&, const char*, HINF) {
+        ++*static_cast<int*>(context);
+        return false;
+    };
+    char folder[MAX_PATH];
+    if (vexlo::BuildInfFolder(folder)) vexlo::WalkBrandPackages(vexlo::SetupApi(), vexlo::FolderPath(folder), count, &brand);
+    return brand;
+}
+
+int LibraryDrivers() {
+    int ours = 0;
+    const vexlo::NameVisit count = [](void* context, const char*, const char*) { ++*static_cast<int*>(context); };
+    vexlo::WalkProductDrivers(vexlo::SpoolerLists(), count, &ours);
+    return ours;
+}
+
+int LibraryListing() {
+    const vexlo::Inventory inventory = vexlo::ListInstalled();
+    return static_cast<int>(inventory.ModelQueueCount() + inventory.packages.size() + inventory.drivers.size() +
+                            inventory.monitors.size());
+}
+
+// The medians of `rounds` alternating runs of each, in milliseconds; false
+// when the two found different counts (then the comparison means nothing).
+bool Compare(Walk library, Walk bare, int rounds, double& libraryMs, double& bareMs) {
+    std::vector<double> a, b;
+    bool same = true;
+    for (int i = 0; i < rounds; ++i) {
+        double start = NowMs();
+        const int found = library();
+        a.push_back(NowMs() - start);
+        start = NowMs();
+        same = same && bare() == found;
+        b.push_back(NowMs() - start);
+    }
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    libraryMs = a[a.size() / 2];
+    bareMs = b[b.size() / 2];
+    return same;
+}
+
+// The peak working set of a fresh process of this program that runs one
+// walk once, in KiB.
+long PeakOfChild(const char* option) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(NULL, self, MAX_PATH);
+    std::string line = std::string("\"") + self + "\" " + option;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<long>(code);
+}
+
+int PeakKiB(Walk walk) {
+    walk();
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return -1;
+    return static_cast<int>(counters.PeakWorkingSetSize / 1024);
+}
+
+// A whole removal through the library's sequence, with the time of the two
+// spooler cycles (which sleep the spooler's wait hints) told apart.
+void TimeRemoval() {
+    struct Cycles {
+        DWORD ms = 0;
+    } cycles;
+    vexlo::RemovalReport report;
+    report.context = &cycles;
+    report.spoolerCycled = [](void* context, vexlo::RemovalStep, bool, const vexlo::SpoolerCycleReport& cycle) {
+        static_cast<Cycles*>(context)->ms += cycle.elapsedMs;
+    };
+    const double start = NowMs();
+    const bool ran = vexlo::RunRemovalSequence(&report) == vexlo::RemovalOutcome::Completed;
+    const double all = NowMs() - start;
+    std::printf("  removal: %s; %.0f ms in all, %lu ms in the two spooler cycles, %.0f ms beyond them\n",
+                ran ? "completed" : "the spooler could not be controlled", all, static_cast<unsigned long>(cycles.ms),
+                all - cycles.ms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--list-once") == 0) return PeakKiB(LibraryListing);
+    if (argc == 2 && std::strcmp(argv[1], "--bare-once") == 0) return PeakKiB(BareListing);
+    const int n = argc >= 2 ? std::atoi(argv[1]) : 0;
+    const bool smoke = argc >= 3 && std::strcmp(argv[2], "--smoke") == 0;
+    if (n <= 0) {
+        std::printf("usage: scale_bench <N> [--smoke]\n");
+        return 2;
+    }
+    if (machine::SpoolerState() != SERVICE_RUNNING) machine::StartSpooler();
+    const double made = NowMs();
+    MakeMachine(n);
+    std::printf("N = %d: %d queues and %d oem*.inf packages, a tenth of each the product's (made in %.1f s)\n", n, n, n,
+                (NowMs() - made) / 1000);
+    const struct {
+        const char* what;
+        Walk library, bare;
+    } walks[] = {
+        {"the removal's queue walk", LibraryQueues, [] { return BareQueues(PRINTER_ALL_ACCESS); }},
+        {"the removal's package walk", LibraryPackages, BarePackages},
+        {"the removal's driver walk", LibraryDrivers, BareDrivers},
+        {"the listing (VexloHost list)", LibraryListing, BareListing},
+    };
+    const int rounds = smoke ? 1 : 7;
+    bool agreed = true;
+    for (const auto& walk : walks) {
+        double libraryMs = 0, bareMs = 0;
+        const bool same = Compare(walk.library, walk.bare, rounds, libraryMs, bareMs);
+        agreed = agreed && same;
+        std::printf("  %-30s ratio %.3f to the bare loop (%.1f ms : %.1f ms)%s\n", walk.what,
+                    bareMs > 0 ? libraryMs / bareMs : 0.0, libraryMs, bareMs, same ? "" : "  FOUND OTHER COUNTS");
+    }
+    if (!smoke) {
+        std::printf("  peak working set, a fresh process: the listing %ld KiB, the bare loops %ld KiB\n",
+                    PeakOfChild("--list-once"), PeakOfChild("--bare-once"));
+        TimeRemoval();
+    }
+    // The walks must find what the bare loops find: otherwise the figures compare different work.
+    return agreed && winetest::failures() == 0 ? 0 : 1;
+}
