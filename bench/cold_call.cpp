@@ -7,6 +7,8 @@
 // line. The children are this program, which imports kernel32, advapi32 and
 // msvcrt only, so that every other library a DLL brings counts against it.
 // Run under Wine: bench/run.sh
+#include "RunSelf.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -36,21 +38,7 @@ int ColdCall(const char* dll) {
 }
 
 // In the parent: one fresh process for one cold call.
-long RunChild(const std::string& dll) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(NULL, self, MAX_PATH);
-    std::string line = std::string("\"") + self + "\" --child \"" + dll + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<long>(static_cast<int>(code));
-}
+long RunChild(const std::string& dll) { return RunSelf("--child \"" + dll + "\""); }
 
 // A device list as a machine with two other USB printers has it, so that
 // the walk reads the count and two entries.

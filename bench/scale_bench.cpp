@@ -10,6 +10,7 @@
 // usage: scale_bench <N> [--smoke]   (under Wine, in a fresh prefix: bench/run.sh)
 //        scale_bench --list-once | --bare-once   (the child of the memory figure)
 #include "ListInstalled.h"
+#include "RunSelf.h"
 #include "product/Product.h"
 #include "product/ProductWalks.h"
 #include "removal/RunRemovalSequence.h"
@@ -80,7 +81,9 @@ int BareQueues(DWORD access) {
     return model;
 }
 
-int BarePackages() {
+// `fields`: for a brand package also its class and version, as the listing
+// shows them.
+int BarePackages(bool fields = false) {
     char folder[MAX_PATH];
     GetWindowsDirectoryA(folder, MAX_PATH);
     std::string pattern = std::string(folder) + "\\inf\\oem*.inf";
@@ -97,6 +100,12 @@ int BarePackages() {
         if (SetupFindFirstLineA(inf, "Version", "Provider", &line) &&
             SetupGetStringFieldA(&line, 1, provider, sizeof provider, NULL) && std::strcmp(provider, "Vexlo") == 0) {
             ++brand;
+            char field[260];
+            for (const char* key : {"Class", "DriverVer"}) {
+                if (fields && SetupFindFirstLineA(inf, "Version", key, &line)) {
+                    SetupGetStringFieldA(&line, 1, field, sizeof field, NULL);
+                }
+            }
         }
         SetupCloseInfFile(inf);
     } while (FindNextFileA(search, &match));
@@ -128,7 +137,28 @@ int BareMonitors() {
     return ours;
 }
 
-int BareListing() { return BareQueues(PRINTER_ACCESS_USE) + BarePackages() + BareDrivers() + BareMonitors(); }
+// The listing's other reads: the spooler's state and the device list.
+int BareSpoolerAndDevices() {
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "Spooler", SERVICE_QUERY_STATUS) : NULL;
+    SERVICE_STATUS status = {};
+    if (service) QueryServiceStatus(service, &status);
+    if (service) CloseServiceHandle(service);
+    if (manager) CloseServiceHandle(manager);
+    HKEY key = NULL;
+    DWORD count = 0, size = sizeof count;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        RegQueryValueExA(key, "Count", NULL, NULL, reinterpret_cast<BYTE*>(&count), &size);
+        RegCloseKey(key);
+    }
+    return 0;
+}
+
+int BareListing() {
+    return BareSpoolerAndDevices() + BareQueues(PRINTER_ACCESS_USE) + BarePackages(true) + BareDrivers() +
+           BareMonitors();
+}
 
 // ---- the library's walks, as the removal and the listing make them ------------
 
@@ -162,7 +192,7 @@ int LibraryDrivers() {
 int LibraryListing() {
     const vexlo::Inventory inventory = vexlo::ListInstalled();
     return static_cast<int>(inventory.ModelQueueCount() + inventory.packages.size() + inventory.drivers.size() +
-                            inventory.monitors.size());
+                            inventory.monitors.size());  // as BareListing counts
 }
 
 // The medians of `rounds` alternating runs of each, in milliseconds; false
@@ -183,24 +213,6 @@ bool Compare(Walk library, Walk bare, int rounds, double& libraryMs, double& bar
     libraryMs = a[a.size() / 2];
     bareMs = b[b.size() / 2];
     return same;
-}
-
-// The peak working set of a fresh process of this program that runs one
-// walk once, in KiB.
-long PeakOfChild(const char* option) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(NULL, self, MAX_PATH);
-    std::string line = std::string("\"") + self + "\" " + option;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<long>(code);
 }
 
 int PeakKiB(Walk walk) {
@@ -251,7 +263,7 @@ int main(int argc, char** argv) {
         Walk library, bare;
     } walks[] = {
         {"the removal's queue walk", LibraryQueues, [] { return BareQueues(PRINTER_ALL_ACCESS); }},
-        {"the removal's package walk", LibraryPackages, BarePackages},
+        {"the removal's package walk", LibraryPackages, [] { return BarePackages(); }},
         {"the removal's driver walk", LibraryDrivers, BareDrivers},
         {"the listing (VexloHost list)", LibraryListing, BareListing},
     };
@@ -266,7 +278,7 @@ int main(int argc, char** argv) {
     }
     if (!smoke) {
         std::printf("  peak working set, a fresh process: the listing %ld KiB, the bare loops %ld KiB\n",
-                    PeakOfChild("--list-once"), PeakOfChild("--bare-once"));
+                    RunSelf("--list-once"), RunSelf("--bare-once"));
         TimeRemoval();
     }
     // The walks must find what the bare loops find: otherwise the figures compare different work.
