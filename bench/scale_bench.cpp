@@ -139,12 +139,7 @@ int BareMonitors() {
 
 // The listing's other reads: the spooler's state and the device list.
 int BareSpoolerAndDevices() {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? OpenServiceA(manager, "Spooler", SERVICE_QUERY_STATUS) : NULL;
-    SERVICE_STATUS status = {};
-    if (service) QueryServiceStatus(service, &status);
-    if (service) CloseServiceHandle(service);
-    if (manager) CloseServiceHandle(manager);
+    machine::SpoolerState();  // the same three service calls the listing makes
     HKEY key = NULL;
     DWORD count = 0, size = sizeof count;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum", 0, KEY_READ, &key) ==
