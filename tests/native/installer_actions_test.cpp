@@ -298,6 +298,128 @@ TEST_F(SimTest, VexloRemoveLogsWhatWasLeftWhenTheSpoolerCannotBeControlled) {
     }
 }
 
+// A spooler that the removal stopped and that will not start again, in
+// either cycle: the start is tried once more; a second try that starts it
+// lets the removal go on, one that fails leaves the last line saying first
+// that the spooler is stopped, and the answer is a failure only when the
+// removal found the spooler running.
+TEST_F(SimTest, VexloRemoveTriesOnceMoreASpoolerItStoppedAndFailsWhenItStaysStopped) {
+    const std::string stopped = "VexloRemove: the print spooler is stopped: StartServiceA failed with error 5 "
+                                "ERROR_ACCESS_DENIED at the second try too";
+    const std::string removed = "VexloRemove: the Vexlo-420 printer's software was removed";
+    struct Case {
+        const char* what;
+        DWORD foundState;
+        int failFrom;  // the first StartServiceA that fails with access denied
+        bool always;   // and every later one
+        UINT answer;
+        DWORD left;
+        int starts;  // StartServiceA calls in all
+        std::string line;
+        std::string last;  // the last line's start
+    } cases[] = {
+        {"first cycle, the second try starts it", SERVICE_RUNNING, 1, false, ERROR_SUCCESS, SERVICE_RUNNING, 3,
+         "VexloRemove: print spooler found running, left running, in 20.0 s; its start failed the first time "
+         "(StartServiceA failed with error 5 ERROR_ACCESS_DENIED) and was tried once more",
+         removed},
+        {"first cycle, stays stopped", SERVICE_RUNNING, 1, true, ERROR_INSTALL_FAILURE, SERVICE_STOPPED, 2,
+         "VexloRemove: print spooler found running: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; tried "
+         "once more: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; left stopped, after 10.0 s",
+         stopped + ", so nothing on this computer prints until it runs again; start the Print Spooler service as an "
+                   "administrator (services.msc, or sc start Spooler) and, if it will not start, see the System "
+                   "event log; the Vexlo-420 printer's software was left in place from \"Stopping and starting the "
+                   "print spooler...\" on"},
+        {"second cycle, the second try starts it", SERVICE_RUNNING, 2, false, ERROR_SUCCESS, SERVICE_RUNNING, 3,
+         "VexloRemove: print spooler found running, left running, in 20.0 s; its start failed the first time "
+         "(StartServiceA failed with error 5 ERROR_ACCESS_DENIED) and was tried once more",
+         removed},
+        {"second cycle, stays stopped", SERVICE_RUNNING, 2, true, ERROR_INSTALL_FAILURE, SERVICE_STOPPED, 3,
+         "VexloRemove: print spooler found running: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; tried "
+         "once more: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; left stopped, after 10.0 s",
+         stopped + ", so nothing on this computer prints until it runs again; start the Print Spooler service as an "
+                   "administrator (services.msc, or sc start Spooler) and, if it will not start, see the System "
+                   "event log; the Vexlo-420 printer's software was left in place from \"Restarting the print "
+                   "spooler...\" on"},
+        // Found stopped: started by the first cycle, stopped by the second,
+        // and left as it was found: no failure.
+        {"found stopped, second cycle, stays stopped", SERVICE_STOPPED, 2, true, ERROR_SUCCESS, SERVICE_STOPPED, 3,
+         "VexloRemove: print spooler found running: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; tried "
+         "once more: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; left stopped, after 10.0 s",
+         stopped + ", so nothing on this computer prints until it runs again; start the Print Spooler service as an "
+                   "administrator (services.msc, or sc start Spooler) and, if it will not start, see the System "
+                   "event log (it was stopped before the removal too); the Vexlo-420 printer's software was left in "
+                   "place from \"Restarting the print spooler...\" on"},
+        // A start the removal's own first cycle makes is no restart of a
+        // spooler it stopped: not tried again, and the spooler is as found.
+        {"found stopped, its first start fails", SERVICE_STOPPED, 1, true, ERROR_SUCCESS, SERVICE_STOPPED, 1,
+         "VexloRemove: print spooler found stopped: StartServiceA failed with error 5 ERROR_ACCESS_DENIED, after "
+         "0.0 s",
+         "VexloRemove: the Vexlo-420 printer's software was left in place from \"Stopping and starting the print "
+         "spooler...\" on"},
+    };
+    for (const Case& c : cases) {
+        sim::Reset();
+        InstallProduct();
+        sim::machine().services.spooler().status = {c.foundState, 0};
+        sim::Fail("StartServiceA", c.failFrom, ERROR_ACCESS_DENIED, c.always);
+        Deferred();
+        EXPECT_EQ(c.answer, VexloRemove(sim::kInstallHandle)) << c.what;
+        EXPECT_EQ(c.left, sim::machine().services.spooler().status.state) << c.what;
+        EXPECT_EQ(c.starts, sim::CallCount("StartServiceA")) << c.what;
+        EXPECT_TRUE(Logged(c.line)) << c.what << ": expected in the log: " << c.line;
+        EXPECT_TRUE(StartsWith(LastLine(), c.last)) << c.what << ": expected a last line starting [" << c.last
+                                                    << "], got [" << LastLine() << "]";
+        EXPECT_EQ("", sim::Leaks()) << c.what;
+    }
+}
+
+// A driver deletion that fails without an error, as Wine's spooler answers
+// for a driver it does not have: gone only when the spooler's own list no
+// longer holds the driver; still listed, or a list that cannot be read, is
+// a refusal.
+TEST_F(SimTest, VexloRemoveCallsADriverGoneOnlyWhenItsListNoLongerHoldsIt) {
+    const std::string driver = "VexloRemove: driver \"Vexlo-420 LABEL\" ";
+    struct Case {
+        const char* what;
+        int failFrom;          // DeletePrinterDriverA calls from this one fail with no error
+        bool listUnreadable;   // EnumPrinterDriversA fails
+        std::string line;
+        std::string last;
+    } cases[] = {
+        {"refused with no error, still listed", 1, false,
+         driver + "not removed: no error given, and still in the spooler's list or its list unreadable",
+         "VexloRemove: the Vexlo-420 printer's software was removed with 2 refusals: driver \"Vexlo-420 LABEL\" "
+         "(no error given, and still in the spooler's list or its list unreadable); driver \"Vexlo-420G LABEL\" "
+         "(no error given, and still in the spooler's list or its list unreadable)"},
+        {"no error after the first pass removed them, no longer listed", 3, false,
+         driver + "already gone (no error given; not in the spooler's list)",
+         "VexloRemove: the Vexlo-420 printer's software was removed"},
+        {"no error, the list unreadable", 3, true,
+         driver + "not removed: no error given, and still in the spooler's list or its list unreadable",
+         "VexloRemove: the Vexlo-420 printer's software was removed with 2 refusals: driver \"Vexlo-420 LABEL\" "
+         "(no error given, and still in the spooler's list or its list unreadable); driver \"Vexlo-420G LABEL\" "
+         "(no error given, and still in the spooler's list or its list unreadable)"},
+    };
+    for (const Case& c : cases) {
+        sim::Reset();
+        InstallProduct();
+        sim::machine().services.spooler().status = {SERVICE_RUNNING, 0};
+        sim::Fail("DeletePrinterDriverA", c.failFrom, ERROR_SUCCESS, true);
+        if (c.listUnreadable) ListUnreadable("EnumPrinterDriversA");
+        Deferred();
+        EXPECT_EQ(ERROR_SUCCESS, VexloRemove(sim::kInstallHandle)) << c.what;
+        EXPECT_TRUE(Logged(c.line)) << c.what << ": expected in the log: " << c.line;
+        EXPECT_EQ(c.last, LastLine()) << c.what;
+        EXPECT_EQ("", sim::Leaks()) << c.what;
+    }
+    // DeleteALL asks for no report, and looks at no list.
+    sim::Reset();
+    InstallProduct();
+    sim::Fail("DeletePrinterDriverA", 1, ERROR_SUCCESS, true);
+    DeleteALL();
+    EXPECT_EQ(0, sim::CallCount("EnumPrinterDriversA"));
+}
+
 // Cancel pressed at each message VexloRemove sends: it answers 1602, stops
 // at the next step boundary (a step announced after the Cancel is never
 // begun), never leaves the spooler stopped, and leaves nothing open.

@@ -23,6 +23,7 @@ bool IsModelDriver(const char* driverName);
 // when asked to delete them by name.
 bool IsProductMonitor(const char* monitorName);
 bool IsProductDriver(const char* driverName);
+bool SameAsciiName(const char* a, const char* b);
 
 // An OEM driver package is the brand's when its Provider is exactly the brand.
 bool IsBrandProvider(const char* provider);

@@ -3,7 +3,6 @@
 #include <cstring>
 
 namespace vexlo {
-namespace {
 
 bool SameAsciiName(const char* a, const char* b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -12,8 +11,6 @@ bool SameAsciiName(const char* a, const char* b) {
     }
     return *a == *b;
 }
-
-}  // namespace
 
 bool IsModelDriver(const char* driverName) { return driverName && std::strstr(driverName, kModelName) != nullptr; }
 

@@ -3,6 +3,7 @@
 #include "NativeEnvironment.h"
 #include "product/EnumerateUntilItFits.h"
 #include "product/Product.h"
+#include "removal/PrinterRemoval.h"
 
 namespace vexlo {
 namespace {
@@ -46,6 +47,25 @@ void WalkProductDrivers(const SpoolerLists& spooler, NameVisit visit, void* cont
     WalkDriversOf(spooler, nullptr, visit, context, read);
     EnvironmentName native = FindNativeEnvironment();
     if (!native.empty()) WalkDriversOf(spooler, native.data(), visit, context, read);
+}
+
+Listing FindDriverListed(const char* name, LPSTR environment) {
+    const SpoolerLists spooler;
+    if (!spooler) return Listing::Unknown;
+    struct Search {
+        const char* name;
+        bool found = false;
+    } search{name};
+    ListRead read;
+    WalkDriversOf(
+        spooler, environment,
+        [](void* context, const char* listed, const char*) {
+            Search& s = *static_cast<Search*>(context);
+            if (SameAsciiName(listed, s.name)) s.found = true;
+        },
+        &search, &read);
+    if (search.found) return Listing::Listed;
+    return read.whole() ? Listing::NotListed : Listing::Unknown;
 }
 
 }  // namespace vexlo

@@ -13,6 +13,10 @@ namespace vexlo {
 // Room for either driver name.
 using DriverName = NarrowString<32>;
 
+// Whether the spooler lists the driver `name` for `environment` (nullptr:
+// the process's own); Unknown when the list could not be read.
+Listing FindDriverListed(const char* name, LPSTR environment);
+
 // Each tells `report`, when given, what it removed and what was refused.
 
 // Deletes every queue, local or connection, whose driver is the model's.

@@ -12,8 +12,10 @@ namespace {
 void DeleteLabelDrivers(const Winspool& winspool, LPSTR environment, const RemovalReport* report) {
     for (const char* driver : kDriverNames) {
         DriverName name(driver);  // the platform takes a non-const string
-        RemoveReported(report, RemovedKind::Driver, driver, environment,
-                       [&] { return winspool.DeletePrinterDriverA(nullptr, environment, name.data()); });
+        RemoveReported(
+            report, RemovedKind::Driver, driver, environment,
+            [&] { return winspool.DeletePrinterDriverA(nullptr, environment, name.data()); },
+            [&] { return FindDriverListed(driver, environment); });
     }
 }
 

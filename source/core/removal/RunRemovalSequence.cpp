@@ -2,21 +2,47 @@
 
 #include "removal/PrinterRemoval.h"
 #include "removal/SpoolerControl.h"
+#include "removal/SpoolerHandles.h"
 
 namespace vexlo {
 namespace {
 
+// A procedure that failed after it had stopped a running spooler has left
+// the machine without printing: one more start, from fresh handles. True
+// when it started the spooler.
+bool StartAgain(SpoolerCycleReport& cycle) {
+    SpoolerHandles spooler;
+    SERVICE_STATUS status = {};
+    SpoolerCycleReport retry;
+    const bool started = ReopenAndStartIfStopped(spooler, status, &retry);
+    cycle.retried = true;
+    cycle.retryFailedCall = retry.failedCall;
+    cycle.retryError = retry.error;
+    if (retry.left != 0) cycle.left = retry.left;
+    return started;
+}
+
+bool Failed(SpoolerOutcome outcome) { return outcome == SpoolerOutcome::Failed; }
+bool Failed(bool controlled) { return !controlled; }
+// The success a procedure would have answered had its start not needed a
+// second try.
+SpoolerOutcome Recovered(SpoolerOutcome) { return SpoolerOutcome::Restarted; }
+bool Recovered(bool) { return true; }
+
 // A spooler procedure, timed and told to the report when there is one: the
 // clock is read only then, so that a call without a report makes no call
-// beyond the removal's own.
+// beyond the removal's own. Only with a report is a failed start tried once
+// more (DeleteALL's calls and answers stay as they are).
 template <typename Procedure>
 auto CycleSpooler(const RemovalReport* report, RemovalStep step, Procedure procedure) {
     if (!report) return procedure(nullptr);
     SpoolerCycleReport cycle;
     const DWORD start = GetTickCount();
-    const auto outcome = procedure(&cycle);
+    auto outcome = procedure(&cycle);
+    const bool stoppedIt = cycle.found == SERVICE_RUNNING && cycle.left == SERVICE_STOPPED;
+    if (Failed(outcome) && stoppedIt && StartAgain(cycle)) outcome = Recovered(outcome);
     cycle.elapsedMs = GetTickCount() - start;
-    if (report->spoolerCycled) report->spoolerCycled(report->context, step, cycle.failedCall == SpoolerCall::None, cycle);
+    if (report->spoolerCycled) report->spoolerCycled(report->context, step, !Failed(outcome), cycle);
     return outcome;
 }
 

@@ -9,7 +9,7 @@ struct KnownError {
 };
 
 // The errors the service manager, the spooler and the setup API answer the
-// removal's calls with.
+// removal's calls with, and the loader the host's.
 constexpr KnownError kKnownErrors[] = {
     {2, "ERROR_FILE_NOT_FOUND"},
     {3, "ERROR_PATH_NOT_FOUND"},
@@ -20,7 +20,9 @@ constexpr KnownError kKnownErrors[] = {
     {87, "ERROR_INVALID_PARAMETER"},
     {122, "ERROR_INSUFFICIENT_BUFFER"},
     {126, "ERROR_MOD_NOT_FOUND"},
+    {127, "ERROR_PROC_NOT_FOUND"},
     {170, "ERROR_BUSY"},
+    {193, "ERROR_BAD_EXE_FORMAT"},
     {206, "ERROR_FILENAME_EXCED_RANGE"},
     {1051, "ERROR_DEPENDENT_SERVICES_RUNNING"},
     {1053, "ERROR_SERVICE_REQUEST_TIMEOUT"},
