@@ -114,7 +114,8 @@ void Attach() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::printf("usage: demo_machine install|install-near-misses|install-odd-names|attach|detach|start-spooler|disable-spooler|enable-spooler|list|"
+        std::printf("usage: demo_machine install|install-near-misses|install-odd-names|attach|detach|start-spooler|disable-spooler|enable-spooler|"
+                    "fast-spooler|spooler-disabling-itself|wine-spooler|list|"
                     "expect-removed|expect-installed...\n");
         return 2;
     }
@@ -136,6 +137,17 @@ int main(int argc, char** argv) {
             machine::ConfigureSpooler(SERVICE_DISABLED, NULL);
         } else if (std::strcmp(argv[i], "enable-spooler") == 0) {
             machine::ConfigureSpooler(SERVICE_DEMAND_START, NULL);
+        } else if (std::strcmp(argv[i], "fast-spooler") == 0) {
+            // The stand-in with short pending phases, started.
+            machine::UseFakeSpooler(0);
+            machine::StartSpooler();
+        } else if (std::strcmp(argv[i], "spooler-disabling-itself") == 0) {
+            // Started, and disabled by itself at its second stop: a removal's
+            // second cycle cannot start it again.
+            machine::UseFakeSpooler(3);
+            machine::StartSpooler();
+        } else if (std::strcmp(argv[i], "wine-spooler") == 0) {
+            machine::UseWineSpooler();
         } else if (std::strcmp(argv[i], "list") == 0) {
             List();
         } else if (std::strcmp(argv[i], "expect-removed") == 0) {

@@ -9,7 +9,7 @@
 #   (Wine 8.0 does not set UPGRADINGPRODUCTCODE there; see docs/testing.md);
 # - a real removal: VexloRemove's lines in the log, the product's queues,
 #   monitor, drivers and packages gone, the other maker's kept, exit code 0;
-# - VEXLO420_KEEP=1: the removal keeps them;
+# - VEXLO420_KEEP=1: the removal keeps them; VEXLO420_KEEP=0 removes them;
 # - the spooler disabled: exit code 0 with the default Return, the reason and
 #   what was left in the log;
 # - VexloDetect's property deciding whether a component is installed, with
@@ -81,8 +81,9 @@ if [ "$(software installed 2>/dev/null)" = 0 ]; then kept="kept"; else kept="rem
 echo "-- recorded: Wine's own major upgrade from 1.0.0 to 2.0.0 $kept the printer's software"
 in_bin wine demo_machine.exe install start-spooler >/dev/null
 
-# A real removal: VexloRemove runs DeleteALL's removal, step by step in the log.
-check "remove 2.0.0: exit code" 0 "$(msiexec_code /x vexlo_v2.msi /qn /l*v remove.log)"
+# A real removal: VexloRemove runs DeleteALL's removal, step by step in the
+# log; VEXLO420_KEEP=0 (a bundle variable's default) asks for the removal.
+check "remove 2.0.0 with VEXLO420_KEEP=0: exit code" 0 "$(msiexec_code /x vexlo_v2.msi /qn VEXLO420_KEEP=0 /l*v remove.log)"
 for line in \
     "VexloRemove: Stopping and starting the print spooler..." \
     "VexloRemove: print spooler found running, left running, in N s" \

@@ -61,6 +61,12 @@ host_checks() {
 2 VexloHost:_unexpected_option_'--ordinal' list --ordinal
 2 VexloHost:_unexpected_option_'--json' IsConnected --json
 2 VexloHost:_unknown_option_'--bogus' IsConnected --bogus
+0 IsConnected_(by_ordinal)_=_0 isconnected --ORDINAL
+0 usage:_VexloHost_remove_[--log_FILE] REMOVE --Help
+3 VexloHost:_cannot_load_no_such.dll_(error_126_ERROR_MOD_NOT_FOUND) IsConnected no_such.dll
+2 VexloHost:_unexpected_argument_'extra' remove extra
+2 VexloHost:_no_file_after_'--log' remove --log
+2 VexloHost:_unexpected_option_'--log' list --log x.txt
 EOF
     rm -f "$said"
     # --version reads both version resources: the one of the DLL it loads,
@@ -70,6 +76,9 @@ EOF
     [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] && version=$version.0
     printed=$( (cd "$bin" && wine VexloHost.exe --version 2>&1) | tr -d '\r' | sed 's/ (.*//' | paste -sd '|')
     check "VexloHost --version" "VexloDeletePrinter.dll $version|VexloHost.exe $version" "$printed"
+    # Its own version even where the DLL cannot be loaded.
+    printed=$( (cd "$bin" && wine VexloHost.exe --version no_such.dll 2>/dev/null) | tr -d '\r' | sed 's/ (.*//')
+    check "VexloHost --version no_such.dll: its own version" "VexloHost.exe $version" "$printed"
 
     # Around DeleteALL the host talks on standard error only: standard output
     # is the answer line alone. (A disabled spooler makes the call short.)
@@ -82,6 +91,53 @@ EOF
     check "VexloHost DeleteALL: standard output" "DeleteALL = 0" "$printed"
     check "VexloHost DeleteALL: standard error" "VexloHost: removing the Vexlo-420 printer's software; the print spooler is stopped and started twice, this takes up to a few minutes...|VexloHost: DeleteALL took N s" "$said"
     checks_done "VexloHost"
+}
+
+# VexloHost remove: each exit code it documents that a Wine prefix can show
+# (9, not run as an administrator, cannot: Wine's user always is one), with
+# the stand-in spooler's short waits where the real one is not the point.
+remove_checks() {
+    source "$here/tests/checks.sh"
+    local out=$bin/remove.out code
+    remove() {  # remove <args>: prints the exit code; the output in $out
+        code=0
+        (cd "$bin" && wine cmd /c VexloHost.exe remove "$@" >"$out" 2>&1 </dev/null) || code=$?
+        echo "$code"
+    }
+    last() { tr -d '\r' <"$out" | tail -n1; }
+    show_run() { echo "-- VexloHost remove: $1 (exit code $2)"; tr -d '\r' <"$out" | sed 's/^/   /'; }
+
+    in_bin wine demo_machine.exe disable-spooler >/dev/null
+    check "remove, spooler disabled: exit code" 7 "$(remove)"
+    check "remove, spooler disabled: the last line" "the Vexlo-420 printer's software was left in place from \"Stopping and starting the print spooler...\" on (only what is listed above as removed was removed); the removal needs a print spooler that can be stopped and started" "$(last)"
+    show_run "spooler disabled" 7
+    in_bin wine demo_machine.exe enable-spooler >/dev/null
+
+    # A driver package the removal cannot delete: removed, with one refusal.
+    in_bin wine demo_machine.exe install fast-spooler >/dev/null
+    in_bin wine cmd /c attrib +r 'C:\windows\inf\oem21.inf' >/dev/null
+    check "remove, an INF read-only: exit code" 6 "$(remove)"
+    check "remove, an INF read-only: the last line" "the Vexlo-420 printer's software was removed with 1 refusal: driver package \"oem21.inf\" (error 5 ERROR_ACCESS_DENIED)" "$(last)"
+    show_run "an INF read-only" 6
+    in_bin wine cmd /c attrib -r 'C:\windows\inf\oem21.inf' >/dev/null
+
+    rm -f "$bin/remove.log"
+    check "remove, the rest: exit code" 0 "$(remove --LOG remove.log)"
+    check "remove, the rest: the last line" "the Vexlo-420 printer's software was removed" "$(last)"
+    check "remove, the rest: --log holds what it printed" "$(tr -d '\r' <"$out")" "$(tr -d '\r' <"$bin/remove.log" 2>&1)"
+    show_run "the rest" 0
+    in_bin wine demo_machine.exe expect-removed >/dev/null && pass "remove: the product gone, the other maker's kept" ||
+        fail "remove: expected the product gone, the other maker's kept"
+
+    # A spooler that disables itself at its second stop: the removal's second
+    # cycle cannot start it, nor can the second try.
+    in_bin wine demo_machine.exe install spooler-disabling-itself >/dev/null
+    check "remove, the spooler left stopped: exit code" 8 "$(remove)"
+    check "remove, the spooler left stopped: the last line" "the print spooler is stopped: StartServiceA failed with error 1058 ERROR_SERVICE_DISABLED at the second try too" "$(last | sed 's/, so nothing.*//')"
+    show_run "the spooler left stopped" 8
+    in_bin wine demo_machine.exe enable-spooler wine-spooler >/dev/null
+    rm -f "$out" "$bin/remove.log"
+    checks_done "VexloHost remove"
 }
 
 # The tests of one build in one prefix, the same for both builds.
@@ -98,6 +154,7 @@ tests_in_prefix=(
     "public header from C, import library"
     "planted winspool.drv and setupapi.dll"
     "VexloHost"
+    "VexloHost remove"
     "Windows Installer packages, custom actions"
     "the scale benchmark still runs (N = 10, once)"
 )
@@ -116,6 +173,7 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
         "public header from C, import library") in_bin wine header_check.exe ;;
         "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
         "VexloHost") host_checks ;;
+        "VexloHost remove") remove_checks ;;
         "Windows Installer packages, custom actions") "$here/tests/wine/installer_wine.sh" "$bin" ;;
         "the scale benchmark still runs (N = 10, once)") in_bin wine scale_bench.exe 10 --smoke ;;
         *) echo "run.sh: no test named '$2' (label $label)"; return 1 ;;
