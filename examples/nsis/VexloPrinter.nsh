@@ -15,8 +15,24 @@
 ; for tens of seconds. It needs an elevated administrator
 ; (RequestExecutionLevel admin). Its lines go to the details log; when
 ; DeleteALL answers 0 (the spooler could not be controlled) it says so there
-; and sets the exit code to 2. Define VEXLO_LOG_FILE as a path to also append
-; the lines to that file, which helps with silent runs.
+; and sets the exit code to 2; 0 means the removal ran (or was kept). Define
+; VEXLO_LOG_FILE as a path to also append the lines to that file, which helps
+; with silent runs.
+;
+; Exit codes of an uninstaller: NSIS's uninstaller copies itself to a
+; temporary folder, starts the copy and exits at once with 0, before the
+; removal has even begun, unless it is given _?=<its folder>. A caller that
+; needs the code (a deployment tool, a script, your own installer) runs it
+; so, and waits:
+;
+;     ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR' $0   ; $0: 0 or 2
+;     cmd /c ""C:\Program Files\App\uninstall.exe" /S _?=C:\Program Files\App"
+;
+; (with _?= the uninstaller cannot delete itself: delete it and its folder
+; after). Without _?= a caller always gets 0, at once, whatever the removal
+; later does. DeleteALL's one byte cannot carry refusals (an object the
+; spooler would not delete): for a full report and an exit code for each
+; outcome, run VexloHost.exe remove (docs/deploying.md).
 ;
 ; Updates: an installer that runs the previous version's uninstaller before
 ; installing the new one must not take the printer's software with it. Pass

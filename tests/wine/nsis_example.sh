@@ -6,7 +6,9 @@
 # System plug-in as the whole of EAX), and only the other maker's software is
 # left. Run with /VexloKeep, as an update runs the old version's uninstaller,
 # it keeps everything and says so. With the spooler disabled, DeleteALL
-# answers 0, the example logs that and exits with 2.
+# answers 0, the example logs that and exits with 2; an uninstaller made of
+# the same macro exits with 2 too when run with _?=, and with 0 at once
+# without it.
 # usage: nsis_example.sh <bin folder> <bundle folder>, inside a fresh prefix
 set -euo pipefail
 bin=$(cd "${1:?usage: nsis_example.sh <bin folder> <bundle folder>}" && pwd)
@@ -51,6 +53,28 @@ check "the product's queues, monitor, drivers and packages gone, the other maker
 code=$(uninstall)
 check "spooler disabled: exit code" 2 "$code"
 check "spooler disabled: DeleteALL's answer logged" "Vexlo-420: DeleteALL answered 0" \
+      "$(tr -d '\r' <"$unix_log" 2>/dev/null | grep -F 'DeleteALL answered' || true)"
+
+# An uninstaller made of the same macro, run as Add/Remove Programs or a
+# deployment tool runs it (through cmd, its code read as %ERRORLEVEL%): with
+# _?= its code arrives; without, it exits 0 at once while its temporary copy
+# goes on and logs DeleteALL's answer later. The spooler is still disabled:
+# the removal is short, and its code is 2.
+(cd "$scratch" && makensis -NOCD -V2 "-DVEXLO_DLL=$bundle/VexloDeletePrinter.dll" "-DVEXLO_LOG_FILE=$log" \
+     "-DVEXLO_NSH=$bundle/examples/nsis/VexloPrinter.nsh" "$(dirname "$0")/installer/uninstaller.nsi" &&
+     wine MakeUninstaller.exe /S)
+printf '@echo off\r\n%%*\r\necho exit code %%ERRORLEVEL%%\r\n' >"$scratch/code.bat"
+code_of() {  # code_of <command...>: its exit code as Windows reports it
+    (cd "$scratch" && wine cmd /c code.bat "$@" </dev/null 2>&1) | tr -d '\r' | sed -n 's/^exit code //p' | tail -n1
+}
+rm -f "$unix_log"
+check "uninstaller /S _?=: exit code" 2 "$(code_of 'C:\vexlo-app\uninstall.exe' /S '_?=C:\vexlo-app')"
+check "uninstaller /S _?=: DeleteALL's answer logged before it returned" "Vexlo-420: DeleteALL answered 0" \
+      "$(tr -d '\r' <"$unix_log" 2>/dev/null | grep -F 'DeleteALL answered' || true)"
+rm -f "$unix_log"
+check "uninstaller /S without _?=: exit code (the caller's, at once)" 0 "$(code_of 'C:\vexlo-app\uninstall.exe' /S)"
+wineserver -w
+check "uninstaller /S without _?=: its copy logged DeleteALL's answer later" "Vexlo-420: DeleteALL answered 0" \
       "$(tr -d '\r' <"$unix_log" 2>/dev/null | grep -F 'DeleteALL answered' || true)"
 (cd "$bin" && wine demo_machine.exe enable-spooler >/dev/null)
 

@@ -158,6 +158,8 @@ tests_in_prefix=(
     "Windows Installer packages, custom actions"
     "the scale benchmark still runs (N = 10, once)"
 )
+# The fleet page's commands need msiinfo, on this machine only: the 64-bit run.
+[ "$bits" = 32 ] || tests_in_prefix+=("fleet removal: the commands of docs/deploying.md")
 run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
     case "$2" in
@@ -174,6 +176,7 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
         "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
         "VexloHost") host_checks ;;
         "VexloHost remove") remove_checks ;;
+        "fleet removal: the commands of docs/deploying.md") "$here/tests/wine/deploying_wine.sh" "$bin" ;;
         "Windows Installer packages, custom actions") "$here/tests/wine/installer_wine.sh" "$bin" ;;
         "the scale benchmark still runs (N = 10, once)") in_bin wine scale_bench.exe 10 --smoke ;;
         *) echo "run.sh: no test named '$2' (label $label)"; return 1 ;;
