@@ -78,6 +78,9 @@ using SpoolerLists = SystemLibrary<SpoolerListFunctions>;
 using NameVisit = void (*)(void* context, const char* name, const char* environment);
 void WalkProductMonitors(const SpoolerLists& spooler, NameVisit visit, void* context, ListRead* read = nullptr);
 void WalkProductDrivers(const SpoolerLists& spooler, NameVisit visit, void* context, ListRead* read = nullptr);
+// The product's drivers among those of one environment (nullptr: the
+// process's own).
+void WalkDriversOf(const SpoolerLists& spooler, LPSTR environment, NameVisit visit, void* context, ListRead* read);
 
 // ---- the OEM driver packages --------------------------------------------------
 

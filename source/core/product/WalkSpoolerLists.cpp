@@ -3,13 +3,9 @@
 #include "NativeEnvironment.h"
 #include "product/EnumerateUntilItFits.h"
 #include "product/Product.h"
-#include "removal/PrinterRemoval.h"
 
 namespace vexlo {
-namespace {
 
-// The product's drivers among those of one environment (nullptr: the
-// process's own).
 void WalkDriversOf(const SpoolerLists& spooler, LPSTR environment, NameVisit visit, void* context, ListRead* read) {
     const auto drivers = EnumerateUntilItFits<DRIVER_INFO_2A>([&](LPBYTE at, DWORD size, LPDWORD needed,
                                                                   LPDWORD returned) {
@@ -21,8 +17,6 @@ void WalkDriversOf(const SpoolerLists& spooler, LPSTR environment, NameVisit vis
         if (IsProductDriver(driver.pName)) visit(context, driver.pName, driver.pEnvironment);
     }
 }
-
-}  // namespace
 
 bool SpoolerListFunctions::Find(HMODULE module) {
     return FindFunction(module, "EnumMonitorsA", EnumMonitorsA) &&
@@ -47,25 +41,6 @@ void WalkProductDrivers(const SpoolerLists& spooler, NameVisit visit, void* cont
     WalkDriversOf(spooler, nullptr, visit, context, read);
     EnvironmentName native = FindNativeEnvironment();
     if (!native.empty()) WalkDriversOf(spooler, native.data(), visit, context, read);
-}
-
-Listing FindDriverListed(const char* name, LPSTR environment) {
-    const SpoolerLists spooler;
-    if (!spooler) return Listing::Unknown;
-    struct Search {
-        const char* name;
-        bool found = false;
-    } search{name};
-    ListRead read;
-    WalkDriversOf(
-        spooler, environment,
-        [](void* context, const char* listed, const char*) {
-            Search& s = *static_cast<Search*>(context);
-            if (SameAsciiName(listed, s.name)) s.found = true;
-        },
-        &search, &read);
-    if (search.found) return Listing::Listed;
-    return read.whole() ? Listing::NotListed : Listing::Unknown;
 }
 
 }  // namespace vexlo
