@@ -73,7 +73,8 @@ check "uninstaller /S _?=: DeleteALL's answer logged before it returned" "Vexlo-
       "$(tr -d '\r' <"$unix_log" 2>/dev/null | grep -F 'DeleteALL answered' || true)"
 rm -f "$unix_log"
 check "uninstaller /S without _?=: exit code (the caller's, at once)" 0 "$(code_of 'C:\vexlo-app\uninstall.exe' /S)"
-wineserver -w
+# The prefix's server is kept up, so the copy is waited for by its log line.
+for _ in $(seq 120); do grep -qF 'DeleteALL answered' "$unix_log" 2>/dev/null && break; sleep 1; done
 check "uninstaller /S without _?=: its copy logged DeleteALL's answer later" "Vexlo-420: DeleteALL answered 0" \
       "$(tr -d '\r' <"$unix_log" 2>/dev/null | grep -F 'DeleteALL answered' || true)"
 (cd "$bin" && wine demo_machine.exe enable-spooler >/dev/null)
