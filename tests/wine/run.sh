@@ -128,8 +128,8 @@ remove_checks() {
     check "remove, the rest: the last line" "the Vexlo-420 printer's software was removed" "$(last)"
     check "remove, the rest: --log holds what it printed" "$(tr -d '\r' <"$out")" "$(tr -d '\r' <"$bin/remove.log" 2>&1)"
     show_run "the rest" 0
-    in_bin wine demo_machine.exe expect-removed >/dev/null && pass "remove: the product gone, the other maker's kept" ||
-        fail "remove: expected the product gone, the other maker's kept"
+    if in_bin wine demo_machine.exe expect-removed >/dev/null; then pass "remove: the product gone, the other maker's kept"
+    else fail "remove: expected the product gone, the other maker's kept"; fi
 
     # A spooler that disables itself at its second stop: the removal's second
     # cycle cannot start it, nor can the second try.
