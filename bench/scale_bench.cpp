@@ -46,16 +46,26 @@ double NowMs() {
 
 // ---- the machine ---------------------------------------------------------------
 
-void MakeMachine(int n) {
+void InstallDrivers() {
     machine::InstallDriver("Vexlo-420 LABEL");
     machine::InstallDriver("Vexlo-420G LABEL");
     machine::InstallDriver("Acme LaserJet");
+}
+
+// Each queue and package new, under a name no object of the prefix has, so
+// that what it already holds (an earlier run's included) is kept as it is.
+void MakeQueuesAndPackages(int n) {
+    int queue = 0, package = 5000;
     for (int i = 0; i < n; ++i) {
         char name[64];
         const bool ours = i % 10 == 0;
-        std::snprintf(name, sizeof name, "%s %04d", ours ? "Vexlo Label" : "Acme Office", i);
+        do {
+            std::snprintf(name, sizeof name, "%s %04d", ours ? "Vexlo Label" : "Acme Office", queue++);
+        } while (machine::HasPrinter(name));
         machine::InstallPrinter(name, ours ? "Vexlo-420 LABEL" : "Acme LaserJet");
-        std::snprintf(name, sizeof name, "oem%d.inf", 100 + i);
+        do {
+            std::snprintf(name, sizeof name, "oem%d.inf", package++);
+        } while (machine::HasInf(name));
         machine::WriteInf(name, machine::PrinterInf(ours ? "Vexlo" : "Acme"));
     }
 }
@@ -314,20 +324,26 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (machine::SpoolerState() != SERVICE_RUNNING) machine::StartSpooler();
+    // A prefix that other tests used holds their objects too: each count is
+    // the bare loop's before the queues and packages are made, plus those.
+    InstallDrivers();
+    const int queuesBefore = BareQueues(PRINTER_ALL_ACCESS), packagesBefore = BarePackages(),
+              listedBefore = BareListing();
     const double made = NowMs();
-    MakeMachine(n);
+    MakeQueuesAndPackages(n);
     std::printf("N = %d: %d queues and %d oem*.inf packages, a tenth of each the product's (made in %.1f s)\n", n, n, n,
                 (NowMs() - made) / 1000);
     // The product's share: every tenth queue and package, counted from 0.
     const int ours = (n + 9) / 10;
     // Both drivers are installed in the process's own environment: under
-    // WOW64 the deletions in the machine's find nothing, as the listing does.
+    // WOW64 the deletions in the machine's find nothing.
     // The deletion goes last: the rows before it meet both drivers installed.
     const Row rows[] = {
-        {"the removal's queue walk", LibraryQueues, [] { return BareQueues(PRINTER_ALL_ACCESS); }, ours, nullptr},
-        {"the removal's package walk", LibraryPackages, [] { return BarePackages(); }, ours, nullptr},
-        // model queues, brand packages, both drivers, no monitor
-        {"the listing (VexloHost list)", LibraryListing, BareListing, 2 * ours + 2, nullptr},
+        {"the removal's queue walk", LibraryQueues, [] { return BareQueues(PRINTER_ALL_ACCESS); },
+         queuesBefore + ours, nullptr},
+        {"the removal's package walk", LibraryPackages, [] { return BarePackages(); }, packagesBefore + ours, nullptr},
+        // model queues and brand packages
+        {"the listing (VexloHost list)", LibraryListing, BareListing, listedBefore + 2 * ours, nullptr},
         {"the removal's driver deletion", LibraryDriverDeletion, BareDriverDeletion, 2,
          InstallLabelDrivers},
     };
