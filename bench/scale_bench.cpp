@@ -1,18 +1,23 @@
-// How the listing and the removal's walks grow with the machine they meet:
+// How the listing and the removal's steps grow with the machine they meet:
 // N print queues (a tenth of them the model's, the rest another maker's)
-// and N oem*.inf packages (a tenth of them the brand's), each walk timed
+// and N oem*.inf packages (a tenth of them the brand's), each step timed
 // against a bare loop of the same platform calls written plainly here, in
-// the same process, alternating, the median of several rounds. Then the
+// the same process, alternating, the median of several rounds. Each round
+// runs both, and each must find the count the machine was made with: a
+// count that differs fails the run, saying what each found. Then the
 // listing's peak working set in a fresh process, and a whole removal with
 // the time of its two spooler cycles (their sleeps are the spooler's wait
 // hints) told apart from the rest. Ratios only: absolute times under Wine,
 // and in an emulated machine, mean little.
-// usage: scale_bench <N> [--smoke]   (under Wine, in a fresh prefix: bench/run.sh)
+// usage: scale_bench <N> [--smoke] [--skew-bare]   (under Wine, in a fresh prefix: bench/run.sh)
+//        --skew-bare makes each bare loop count one more, to show that a
+//        count that differs fails the run
 //        scale_bench --list-once | --bare-once   (the child of the memory figure)
 #include "ListInstalled.h"
 #include "RunSelf.h"
 #include "product/Product.h"
 #include "product/ProductWalks.h"
+#include "removal/PrinterRemoval.h"
 #include "removal/RunRemovalSequence.h"
 #include "wine_machine.h"
 
@@ -41,15 +46,26 @@ double NowMs() {
 
 // ---- the machine ---------------------------------------------------------------
 
-void MakeMachine(int n) {
+void InstallDrivers() {
     machine::InstallDriver("Vexlo-420 LABEL");
+    machine::InstallDriver("Vexlo-420G LABEL");
     machine::InstallDriver("Acme LaserJet");
+}
+
+// Each queue and package new, under a name no object of the prefix has, so
+// that what it already holds (an earlier run's included) is kept as it is.
+void MakeQueuesAndPackages(int n) {
+    int queue = 0, package = 5000;
     for (int i = 0; i < n; ++i) {
         char name[64];
         const bool ours = i % 10 == 0;
-        std::snprintf(name, sizeof name, "%s %04d", ours ? "Vexlo Label" : "Acme Office", i);
+        do {
+            std::snprintf(name, sizeof name, "%s %04d", ours ? "Vexlo Label" : "Acme Office", queue++);
+        } while (machine::HasPrinter(name));
         machine::InstallPrinter(name, ours ? "Vexlo-420 LABEL" : "Acme LaserJet");
-        std::snprintf(name, sizeof name, "oem%d.inf", 100 + i);
+        do {
+            std::snprintf(name, sizeof name, "oem%d.inf", package++);
+        } while (machine::HasInf(name));
         machine::WriteInf(name, machine::PrinterInf(ours ? "Vexlo" : "Acme"));
     }
 }
@@ -113,6 +129,25 @@ int BarePackages(bool fields = false) {
     return brand;
 }
 
+// The removal's driver step: both drivers deleted by name, in the process's
+// own environment and, under WOW64, in the machine's too.
+int BareDriverDeletion() {
+    char own[] = "";
+    char x64[] = "Windows x64";
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    int deleted = 0;
+    for (char* environment : {own, x64}) {
+        if (environment == x64 && !wow64) break;
+        for (const char* driver : {"Vexlo-420 LABEL", "Vexlo-420G LABEL"}) {
+            char name[32];
+            lstrcpynA(name, driver, sizeof name);
+            deleted += DeletePrinterDriverA(NULL, environment == own ? NULL : environment, name) != FALSE;
+        }
+    }
+    return deleted;
+}
+
 int BareDrivers() {
     DWORD needed = 0, count = 0;
     EnumPrinterDriversA(NULL, NULL, 2, NULL, 0, &needed, &count);
@@ -168,20 +203,31 @@ int LibraryQueues() {
 
 int LibraryPackages() {
     int brand = 0;
+    // On to the file's further lines, as the removal's visitor goes.
     const vexlo::PackageVisit count = [](void* context, const vexlo::SetupApi&, const char*, HINF) {
         ++*static_cast<int*>(context);
-        return false;
+        return true;
     };
     char folder[MAX_PATH];
     if (vexlo::BuildInfFolder(folder)) vexlo::WalkBrandPackages(vexlo::SetupApi(), vexlo::FolderPath(folder), count, &brand);
     return brand;
 }
 
-int LibraryDrivers() {
-    int ours = 0;
-    const vexlo::NameVisit count = [](void* context, const char*, const char*) { ++*static_cast<int*>(context); };
-    vexlo::WalkProductDrivers(vexlo::SpoolerLists(), count, &ours);
-    return ours;
+int LibraryDriverDeletion() {
+    int deleted = 0;
+    vexlo::RemovalReport report;
+    report.context = &deleted;
+    report.removed = [](void* context, vexlo::RemovedKind, const char*, const char*, bool done, DWORD) {
+        *static_cast<int*>(context) += done;
+    };
+    vexlo::RemoveLabelDrivers(vexlo::Winspool(), &report);
+    return deleted;
+}
+
+// Before each round of the deletion, untimed: both drivers there again.
+void InstallLabelDrivers() {
+    machine::InstallDriver("Vexlo-420 LABEL");
+    machine::InstallDriver("Vexlo-420G LABEL");
 }
 
 int LibraryListing() {
@@ -190,24 +236,49 @@ int LibraryListing() {
                             inventory.monitors.size());  // as BareListing counts
 }
 
-// The medians of `rounds` alternating runs of each, in milliseconds; false
-// when the two found different counts (then the comparison means nothing).
-bool Compare(Walk library, Walk bare, int rounds, double& libraryMs, double& bareMs) {
+bool skewBare = false;
+
+struct Row {
+    const char* what;
+    Walk library, bare;
+    int expected;
+    void (*before)();  // untimed, before each run of either; may be null
+};
+
+struct Timing {
+    double libraryMs = 0, bareMs = 0;  // medians
+    int libraryFound = -1, bareFound = -1;  // the first round that differed from the expected count, else the last
+};
+
+double Timed(Walk walk, int& found) {
+    const double start = NowMs();
+    found = walk();
+    return NowMs() - start;
+}
+
+// The medians of `rounds` alternating runs of each, in milliseconds. Every
+// round runs both: a median of rounds that were not run would be no figure.
+Timing Compare(const Row& row, int rounds) {
     std::vector<double> a, b;
-    bool same = true;
+    Timing timing;
+    bool differed = false;
     for (int i = 0; i < rounds; ++i) {
-        double start = NowMs();
-        const int found = library();
-        a.push_back(NowMs() - start);
-        start = NowMs();
-        same = same && bare() == found;
-        b.push_back(NowMs() - start);
+        int libraryFound = 0, bareFound = 0;
+        if (row.before) row.before();
+        a.push_back(Timed(row.library, libraryFound));
+        if (row.before) row.before();
+        b.push_back(Timed(row.bare, bareFound));
+        bareFound += skewBare;
+        if (differed) continue;
+        timing.libraryFound = libraryFound;
+        timing.bareFound = bareFound;
+        differed = libraryFound != row.expected || bareFound != row.expected;
     }
     std::sort(a.begin(), a.end());
     std::sort(b.begin(), b.end());
-    libraryMs = a[a.size() / 2];
-    bareMs = b[b.size() / 2];
-    return same;
+    timing.libraryMs = a[a.size() / 2];
+    timing.bareMs = b[b.size() / 2];
+    return timing;
 }
 
 int PeakKiB(Walk walk) {
@@ -243,39 +314,59 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--list-once") == 0) return PeakKiB(LibraryListing);
     if (argc == 2 && std::strcmp(argv[1], "--bare-once") == 0) return PeakKiB(BareListing);
     const int n = argc >= 2 ? std::atoi(argv[1]) : 0;
-    const bool smoke = argc >= 3 && std::strcmp(argv[2], "--smoke") == 0;
+    bool smoke = false;
+    for (int i = 2; i < argc; ++i) {
+        smoke = smoke || std::strcmp(argv[i], "--smoke") == 0;
+        skewBare = skewBare || std::strcmp(argv[i], "--skew-bare") == 0;
+    }
     if (n <= 0) {
         std::printf("usage: scale_bench <N> [--smoke]\n");
         return 2;
     }
     if (machine::SpoolerState() != SERVICE_RUNNING) machine::StartSpooler();
+    // A prefix that other tests used holds their objects too: each count is
+    // the bare loop's before the queues and packages are made, plus those.
+    InstallDrivers();
+    const int queuesBefore = BareQueues(PRINTER_ALL_ACCESS), packagesBefore = BarePackages(),
+              listedBefore = BareListing();
     const double made = NowMs();
-    MakeMachine(n);
+    MakeQueuesAndPackages(n);
     std::printf("N = %d: %d queues and %d oem*.inf packages, a tenth of each the product's (made in %.1f s)\n", n, n, n,
                 (NowMs() - made) / 1000);
-    const struct {
-        const char* what;
-        Walk library, bare;
-    } walks[] = {
-        {"the removal's queue walk", LibraryQueues, [] { return BareQueues(PRINTER_ALL_ACCESS); }},
-        {"the removal's package walk", LibraryPackages, [] { return BarePackages(); }},
-        {"the removal's driver walk", LibraryDrivers, BareDrivers},
-        {"the listing (VexloHost list)", LibraryListing, BareListing},
+    // The product's share: every tenth queue and package, counted from 0.
+    const int ours = (n + 9) / 10;
+    // Both drivers are installed in the process's own environment: under
+    // WOW64 the deletions in the machine's find nothing.
+    // The deletion goes last: the rows before it meet both drivers installed.
+    const Row rows[] = {
+        {"the removal's queue walk", LibraryQueues, [] { return BareQueues(PRINTER_ALL_ACCESS); },
+         queuesBefore + ours, nullptr},
+        {"the removal's package walk", LibraryPackages, [] { return BarePackages(); }, packagesBefore + ours, nullptr},
+        // model queues and brand packages
+        {"the listing (VexloHost list)", LibraryListing, BareListing, listedBefore + 2 * ours, nullptr},
+        {"the removal's driver deletion", LibraryDriverDeletion, BareDriverDeletion, 2,
+         InstallLabelDrivers},
     };
     const int rounds = smoke ? 1 : 7;
     bool agreed = true;
-    for (const auto& walk : walks) {
-        double libraryMs = 0, bareMs = 0;
-        const bool same = Compare(walk.library, walk.bare, rounds, libraryMs, bareMs);
-        agreed = agreed && same;
-        std::printf("  %-30s ratio %.3f to the bare loop (%.1f ms : %.1f ms)%s\n", walk.what,
-                    bareMs > 0 ? libraryMs / bareMs : 0.0, libraryMs, bareMs, same ? "" : "  FOUND OTHER COUNTS");
+    for (const Row& row : rows) {
+        const Timing timing = Compare(row, rounds);
+        const bool right = timing.libraryFound == row.expected && timing.bareFound == row.expected;
+        agreed = agreed && right;
+        std::printf("  %-30s ratio %.3f to the bare loop (%.1f ms : %.1f ms)\n", row.what,
+                    timing.bareMs > 0 ? timing.libraryMs / timing.bareMs : 0.0, timing.libraryMs, timing.bareMs);
+        if (!right) {
+            std::printf("  %-30s FAILED: expected %d, the library found %d, the bare loop %d\n", row.what,
+                        row.expected, timing.libraryFound, timing.bareFound);
+        }
     }
+    InstallLabelDrivers();  // the whole removal below meets them as the walks did
     if (!smoke) {
         std::printf("  peak working set, a fresh process: the listing %ld KiB, the bare loops %ld KiB\n",
                     RunSelf("--list-once"), RunSelf("--bare-once"));
         TimeRemoval();
     }
-    // The walks must find what the bare loops find: otherwise the figures compare different work.
+    // Each step must find what the machine was made with, and the bare loop
+    // the same: otherwise the figures compare different work.
     return agreed && winetest::failures() == 0 ? 0 : 1;
 }

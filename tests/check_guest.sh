@@ -7,18 +7,24 @@
 # outside the shares is refused; a command's own 124 or 125 is answered 1,
 # never mistaken for the runner's; a runner killed outright leaves an
 # emulator that powers itself off a minute after the time limit; and no
-# emulator or control folder is left behind by any of them.
+# emulator or control folder is left behind by any of them. Its runs make
+# their control folders in a folder of its own (TMPDIR), and only those are
+# counted, looked for and removed: another run's, in /tmp, is left alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 here=$(pwd)
 source tests/checks.sh
+scratch=$(mktemp -d /tmp/vexlo-check-guest.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 guest() {  # guest <args...>: prints "<exit status>|<output, lines joined>"
     local code=0 said
     said=$("$here/scripts/guest" run "$@" 2>&1) || code=$?
     echo "$code|$(tr -d '\r' <<<"$said" | paste -sd '|')"
 }
-emulators() { pgrep -c -f "qemu-system-x86_64 .*vexlo-guest" || true; }
-controls() { find /tmp -maxdepth 1 -name 'vexlo-guest.*' | wc -l; }
+# This check's own: each emulator names its control folder, in the scratch folder.
+emulators() { pgrep -c -f "qemu-system-x86_64 .*path=$scratch/vexlo-guest" || true; }
+controls() { find "$scratch" -maxdepth 1 -name 'vexlo-guest.*' | wc -l; }
 emulators_before=$(emulators)
 controls_before=$(controls)
 
@@ -49,16 +55,22 @@ grep -qF "the command exited with 124, answered as 1" <<<"$said" && pass "a comm
 
 # The runner killed outright: the machine's own bound ends the emulator.
 start=$SECONDS
-controls_listed=$(find /tmp -maxdepth 1 -name 'vexlo-guest.*' | sort)
 "$here/scripts/guest" run --timeout 10 -- sleep 600 >/dev/null 2>&1 &
 runner=$!
-sleep 30
+sleep 15
+# Another run's control folder, made meanwhile where runs make theirs by default.
+others=$(mktemp -d /tmp/vexlo-guest.XXXXXX)
+sleep 15
 kill -9 "$runner"
 for _ in $(seq 240); do [ "$(emulators)" = "$emulators_before" ] && break; sleep 1; done
 check "runner killed outright: the emulator powered itself off" "$emulators_before" "$(emulators)"
 echo "   (it ran $((SECONDS - start)) s in all, boot included)"
-# SIGKILL leaves the runner's control folder: the one this case made goes.
-comm -13 <(echo "$controls_listed") <(find /tmp -maxdepth 1 -name 'vexlo-guest.*' | sort) | xargs -r rm -rf
+# SIGKILL leaves the runner's control folder: that one goes, the only run
+# of this check's then under way; another run's stays.
+check "runner killed outright: its control folder left" 1 "$(controls)"
+find "$scratch" -maxdepth 1 -name 'vexlo-guest.*' -exec rm -rf {} +
+check "another run's control folder left alone" yes "$([ -d "$others" ] && echo yes || echo no)"
+rmdir "$others"
 
 check "a folder outside the shares: exit status" 2 "$(cd / && "$here/scripts/guest" run -- true >/dev/null 2>&1; echo $?)"
 

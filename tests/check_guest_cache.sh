@@ -27,8 +27,18 @@ fi
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 scratch=$(realpath "$(mktemp -d /tmp/vexlo-cache-test.XXXXXX)")
 builder=$scratch/builder.sh
-cp tests/guest_fake_root.sh "$builder"
+cp tests/guest_fake_root.sh "$scratch/fake_root.sh"
+# scripts/guest runs the builder as the user, where it would run debootstrap
+# through sudo: the stand-in mounts, so it goes through sudo too.
+cat >"$builder" <<EOF
+#!/bin/sh
+[ "\$(id -u)" -eq 0 ] && exec "$scratch/fake_root.sh" "\$@"
+exec sudo -n env VEXLO_FAKE_STEPS="\$VEXLO_FAKE_STEPS" VEXLO_FAKE_HANG_AT="\${VEXLO_FAKE_HANG_AT:-}" \\
+    "$scratch/fake_root.sh" "\$@"
+EOF
+chmod +x "$builder" "$scratch/fake_root.sh"
 export VEXLO_GUEST_BUILD_ROOT=$builder VEXLO_FAKE_STEPS=$scratch/steps
+: >"$VEXLO_FAKE_STEPS"  # the user's, so that each case can empty it after the builder wrote to it
 unset VEXLO_GUEST_CACHE VEXLO_FAKE_HANG_AT
 
 # What a build can leave: mounts and processes in the scratch folder.
@@ -37,8 +47,19 @@ inside() {
     sudo_if_needed sh -c 'for p in /proc/[0-9]*; do case "$(readlink "$p/root" 2>/dev/null)" in "$1"/*) echo "${p#/proc/}" ;; esac; done' \
         inside "$scratch" | paste -sd ' '
 }
+# A stand-in builder still waiting at its step (after its runner was killed
+# outright, through sudo, nothing told it), ended by its own id.
+end_waiting() {
+    local pid
+    pid=$(cat "$VEXLO_FAKE_STEPS.waiting" 2>/dev/null) || return 0
+    rm -f "$VEXLO_FAKE_STEPS.waiting"
+    case "$(ps -o args= -p "$pid" 2>/dev/null)" in
+        *"$scratch/fake_root.sh"*) sudo_if_needed kill "$pid" 2>/dev/null || true ;;
+    esac
+}
 finish() {
     local point
+    end_waiting
     for point in $(mounts | tr ' ' '\n' | sort -r); do sudo_if_needed umount -l "$point" || true; done
     for point in $(inside); do sudo_if_needed kill -9 "$point" 2>/dev/null || true; done
     sudo_if_needed rm -rf --one-file-system "$scratch"
@@ -123,6 +144,7 @@ runner=$!
 for _ in $(seq 100); do grep -qx inside "$VEXLO_FAKE_STEPS" && break; sleep 0.2; done
 kill -KILL -- "-$runner"
 wait "$runner" 2>/dev/null || true
+end_waiting
 left=$(mounts)
 check "SIGKILL at 'inside': the build's mounts are left (what the next prepare meets)" yes "$([ -n "$left" ] && echo yes || echo no)"
 check "after SIGKILL, the next prepare: exit status" 0 "$(prepare "$cache")"

@@ -5,12 +5,21 @@
 # only) and a process living inside it in a session of its own, then a
 # kernel and an initramfs under /boot. Each step is written to
 # $VEXLO_FAKE_STEPS; at step $VEXLO_FAKE_HANG_AT it waits to be killed.
+# Run as root (tests/check_guest_cache.sh runs it through sudo otherwise).
 # usage: guest_fake_root.sh <root folder>
 set -euo pipefail
 root=${1:?usage: guest_fake_root.sh <root folder>}
+# The wait ends with the builder: run through sudo, the builder is signalled
+# alone (sudo passes a signal on to its command, and a hang-up when it is
+# killed), not its process group.
 step() {
     echo "$1" >>"${VEXLO_FAKE_STEPS:-/dev/null}"
-    [ "$1" != "${VEXLO_FAKE_HANG_AT:-}" ] || sleep 600
+    [ "$1" = "${VEXLO_FAKE_HANG_AT:-}" ] || return 0
+    sleep 600 &
+    trap 'kill "$!" 2>/dev/null; exit 143' TERM HUP INT
+    # Killed outright, sudo passes nothing on: the test ends the wait by this.
+    [ -z "${VEXLO_FAKE_STEPS:-}" ] || echo "$$" >"$VEXLO_FAKE_STEPS.waiting"
+    wait "$!"
 }
 mkdir -p "$root"/proc "$root"/usr "$root"/boot "$root"/etc
 ln -s usr/bin "$root/bin"

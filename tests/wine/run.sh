@@ -142,6 +142,18 @@ remove_checks() {
     checks_done "VexloHost remove"
 }
 
+# Each bare loop made to count one more: every row fails, saying what each
+# found, and so does the run.
+scale_bench_mismatch() {
+    source "$here/tests/checks.sh"
+    local said code=0
+    said=$(in_bin wine scale_bench.exe 10 --smoke --skew-bare) || code=$?
+    check "a count that differs: exit status" 1 "$code"
+    check "a count that differs: rows that say what each found" 4 \
+          "$(grep -cE 'FAILED: expected [0-9]+, the library found [0-9]+, the bare loop [0-9]+' <<<"$said")"
+    checks_done "scale benchmark, a count that differs"
+}
+
 # The tests of one build in one prefix, the same for both builds.
 tests_in_prefix=(
     "VexloHost list"
@@ -159,6 +171,7 @@ tests_in_prefix=(
     "VexloHost remove"
     "Windows Installer packages, custom actions"
     "the scale benchmark still runs (N = 10, once)"
+    "the scale benchmark fails when a count differs"
 )
 # The fleet page's commands need msiinfo, on this machine only: the 64-bit run.
 [ "$bits" = 32 ] || tests_in_prefix+=("fleet removal: the commands of docs/deploying.md")
@@ -181,6 +194,7 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
         "fleet removal: the commands of docs/deploying.md") "$here/tests/wine/deploying_wine.sh" "$bin" ;;
         "Windows Installer packages, custom actions") "$here/tests/wine/installer_wine.sh" "$bin" ;;
         "the scale benchmark still runs (N = 10, once)") in_bin wine scale_bench.exe 10 --smoke ;;
+        "the scale benchmark fails when a count differs") scale_bench_mismatch ;;
         *) echo "run.sh: no test named '$2' (label $label)"; return 1 ;;
     esac
 }
