@@ -156,10 +156,9 @@ fi
 # Control Flow Guard: the GUARD_CF flag only with an instrumented load
 # configuration. The toolchain cannot instrument these images yet (see
 # docs/releasing.md): none claims it.
-guard_flags=$(sed -n 's/^ *GuardFlags: \(0x[0-9A-Fa-f]*\).*/\1/p' <<<"$load_config" | head -n1)
 cfg=off
 (( (16#${characteristics:-0} & 0x4000) == 0 )) || cfg=on
-(( (${guard_flags:-0} & 0x100) == 0 )) || cfg="$cfg, instrumented"
+! grep -q 'CF_INSTRUMENTED' <<<"$load_config" || cfg="$cfg, instrumented"
 check "Control Flow Guard" off "$cfg"
 # CET shadow stacks, which Windows applies to 64-bit code: marked by an
 # extended DLL characteristics debug entry.
