@@ -33,6 +33,32 @@ target_compile_options(VexloCore PUBLIC -fstack-protector-strong)  # made before
 # Imports only system DLLs (the runtime linked in), and loads on Windows XP
 # and later (x64: Windows XP x64 and Server 2003). The 64-bit linker adds
 # HIGH_ENTROPY_VA to --dynamicbase.
+# C++ targets are linked by lld, through clang's driver (GCC's driver here
+# always runs GNU ld), with GCC's runtime and start files: lld writes a PDB
+# that Windows' debuggers and symbol servers match to the image by the GUID
+# and age of its CodeView record. -Brepro makes both the GUID and the time
+# stamp a hash of the output, so two builds still give the same bytes; the
+# PDB's working folder is a fixed name, and every other path it records is
+# relative to the build folder or a system one. The C test programs keep
+# GNU ld.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-libgcc-file-name
+                OUTPUT_VARIABLE libgcc OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+cmake_path(GET libgcc PARENT_PATH GCC_LIBRARY_DIR)
+set(LLD_DRIVER "clang++ --target=${MINGW} -fuse-ld=lld -B${GCC_LIBRARY_DIR} -L${GCC_LIBRARY_DIR}")
+foreach(rule CREATE_SHARED_LIBRARY CREATE_SHARED_MODULE LINK_EXECUTABLE)
+    string(REPLACE "<CMAKE_CXX_COMPILER>" "${LLD_DRIVER}" CMAKE_CXX_${rule} "${CMAKE_CXX_${rule}}")
+endforeach()
+add_link_options("$<$<LINK_LANGUAGE:CXX>:LINKER:-Xlink=-Brepro,-Xlink=-pdbsourcepath:/VexloDeletePrinter/build>")
+# x86: no structured exception handler lives in these images (nothing
+# registers one on the %fs:0 chain: GCC's unwinder and ours use none), so
+# they are marked NO_SEH and the system refuses any handler claimed to be in
+# them. x64: CET shadow stack compatible, since all unwinding goes through
+# the system's own unwinder; and high-entropy ASLR, asked for by name.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_link_options(-Wl,--high-entropy-va "$<$<LINK_LANGUAGE:CXX>:LINKER:-Xlink=-cetcompat>")
+else()
+    add_link_options(-Wl,--no-seh)
+endif()
 add_link_options(-fstack-protector-strong -static -Wl,--dynamicbase,--nxcompat -Wl,--major-os-version,5
                  -Wl,--minor-os-version,${WINDOWS_MINOR}
                  -Wl,--subsystem,$<IF:$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>,console,windows>:${WINDOWS_VERSION})
@@ -56,8 +82,16 @@ function(ship_dll name def description)
         string(REGEX REPLACE "@[0-9]+ " " " def_text "${def_text}")
         set(def ${CMAKE_BINARY_DIR}/${name}.def)
         file(CONFIGURE OUTPUT ${def} CONTENT "${def_text}")
+    else()
+        configure_file(${def} ${CMAKE_BINARY_DIR}/${name}.def COPYONLY)
+        set(def ${CMAKE_BINARY_DIR}/${name}.def)
     endif()
-    add_library(${name} SHARED ${DLL_ENTRY_SOURCE} ${ARGN} ${DLL_STACK_GUARD_SOURCE} ${def})
+    add_library(${name} SHARED ${DLL_ENTRY_SOURCE} ${ARGN} ${DLL_STACK_GUARD_SOURCE})
+    # The .def and the PDB are named relative to the build folder, where the
+    # link runs, so that the PDB records no path of this machine. The image
+    # names its PDB by file name only, as symbol servers index it.
+    target_link_options(${name} PRIVATE ${name}.def -Wl,--pdb=bin/${name}.pdb LINKER:-Xlink=-pdbaltpath:%_PDB%)
+    set_target_properties(${name} PROPERTIES LINK_DEPENDS ${def})
     set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
                           IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     target_link_libraries(${name} PRIVATE VexloCore VexloDeletePrinterApi)
@@ -104,7 +138,12 @@ add_executable(VexloHost ${HOST_SOURCES})
 target_include_directories(VexloHost SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(VexloHost PRIVATE VexloCore)
 add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from the command line" VFT_APP)
-target_link_options(VexloHost PRIVATE -s)
+# Shipped stripped, with its PDB beside it (lld keeps the DWARF sections
+# when it writes a PDB, so objcopy strips them).
+target_link_options(VexloHost PRIVATE -Wl,--pdb=bin/VexloHost.pdb LINKER:-Xlink=-pdbaltpath:%_PDB%)
+add_custom_command(TARGET VexloHost POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --strip-all $<TARGET_FILE:VexloHost>
+    VERBATIM)
 
 add_subdirectory(tests/wine)
 add_subdirectory(bench)

@@ -7,12 +7,17 @@
 # the hardening of the image, and a shipped form: stripped, with a version
 # resource and no time stamp. A DLL also: its exports by their names at
 # their ordinals, nothing run at load but the frame registration, no
-# exception machinery, at most 64 KiB, its symbols in the debug file beside it.
+# exception machinery, at most 64 KiB, its DWARF debug file beside it. Every
+# file: its PDB beside it, matched by the GUID and age of the image's CodeView
+# record, naming the image's functions; on x86 NO_SEH or a SafeSEH table; on
+# x64 CET shadow stack compatible and high-entropy ASLR; Control Flow Guard
+# as docs/releasing.md says.
 # usage: check_pe_tables.sh <path/to/the.dll|.exe> [32|64]   (default 32)
 set -euo pipefail
 dll=${1:?usage: check_pe_tables.sh path/to/the.dll|.exe [32|64]}
 bits=${2:-32}
 debug=$dll.debug
+pdb=${dll%.*}.pdb
 source "$(dirname "$0")/checks.sh"
 # What each file exports, at which ordinals, and imports. The custom actions
 # import msi.dll, which the installer's custom-action server has loaded
@@ -22,12 +27,14 @@ module=$(basename "$dll")
 kind=dll
 case $module in
     VexloHost.exe)
-        kind=exe
+        kind=exe entry_function=mainCRTStartup
         expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ;;
     VexloDeletePrinter.dll)
+        entry_function=DeleteALL@0
         expected_exports=$'1 DeleteALL\n2 IsConnected'
         expected_imports="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ;;
     VexloInstallerActions.dll)
+        entry_function=VexloDetect@4
         expected_exports=$'1 VexloDetect\n2 VexloRemove\n3 VexloPlanRemoval'
         expected_imports="ADVAPI32.DLL KERNEL32.DLL MSI.DLL MSVCRT.DLL USER32.DLL " ;;
     *) echo "check_pe_tables.sh: no tables known for '$module'" >&2; exit 2 ;;
@@ -39,6 +46,9 @@ case $bits in
     64) tools=x86_64-w64-mingw32 magic=020b format=pei-x86-64 minor=2 underscore= word=16 ;;
     *) echo "check_pe_tables.sh: expected 32 or 64, got '$bits'" >&2; exit 2 ;;
 esac
+# The 64-bit names carry no stdcall decoration.
+[ "$bits" = 32 ] || entry_function=${entry_function%@*}
+entry_function=$underscore$entry_function
 dump=$($tools-objdump -p "$dll")
 expect() {  # expect <what> <pattern>
     if grep -Eq "$2" <<<"$dump"; then pass "$1"; else fail "$1 (no line matching '$2')"; fi
@@ -93,10 +103,71 @@ expect_in "relocation section" "$sections" $'^[[:space:]]*[0-9]+[[:space:]]+\\.r
 writable_code=$(awk '/^[[:space:]]*[0-9]+ /{name=$2; next} /CODE/ && !/READONLY/{print name}' <<<"$sections")
 if [ -z "$writable_code" ]; then pass "no section both writable and executable"; else
     fail "writable and executable: $writable_code"; fi
+# The PDB beside the image is the one its CodeView record names: file name
+# only (no build path), the same GUID (its first three fields stored
+# little-endian in the image) and age.
+debug_directory=$(llvm-readobj --coff-debug-directory "$dll" 2>/dev/null || true)
+record_guid=$(sed -n 's/^ *PDBGUID: (\(.*\))$/\1/p' <<<"$debug_directory" |
+              awk '{printf "%s%s%s%s-%s%s-%s%s-%s%s-%s%s%s%s%s%s\n", $4,$3,$2,$1, $6,$5, $8,$7, $9,$10, $11,$12,$13,$14,$15,$16}')
+record="$(sed -n 's/^ *PDBFileName: //p' <<<"$debug_directory") ${record_guid:-none} $(sed -n 's/^ *PDBAge: //p' <<<"$debug_directory")"
+summary=$(llvm-pdbutil dump -summary "$pdb" 2>/dev/null || true)
+check "CodeView record matches the PDB (name, GUID, age)" \
+      "$(basename "$pdb") $(sed -n 's/^ *GUID: {\(.*\)}$/\1/p' <<<"$summary") $(sed -n 's/^ *Age: //p' <<<"$summary")" "$record"
+
+# The image's functions by name, from the PDB's public symbols as a debugger
+# reads them: "<address> <kind> <name>", the address from the PDB's section
+# and offset through this image's own section table, so a PDB that does not
+# describe this image's layout names nothing here.
+image_base=$(( 16#$(sed -n 's/^ImageBase[[:space:]]*//p' <<<"$dump") ))
+mapfile -t section_addresses < <($tools-objdump -h "$dll" | awk '/^ *[0-9]+ /{print $4}')
+symbols=$(llvm-pdbutil dump -publics "$pdb" 2>/dev/null |
+          awk '/S_PUB32/{name=$0; sub(/^[^`]*`/, "", name); sub(/`$/, "", name); next}
+               name != "" && /addr = /{kind = /flags = function/ ? "T" : "D"; split($NF, at, ":");
+                                       print at[1] + 0, at[2] + 0, kind, name; name = ""}' |
+          while read -r section offset kind name; do
+              [ "$section" -ge 1 ] && [ "$section" -le ${#section_addresses[@]} ] || continue
+              printf '%x %s %s\n' $(( 16#${section_addresses[section - 1]} + offset )) "$kind" "$name"
+          done || true)
 if [ "$kind" = dll ]; then
-# Symbols come from the debug file beside the shipped DLL.
+    entry_rva=$(sed -n 's/^[[:space:]]*\[ *[0-9]*\] +base\[ *1\] \([0-9a-f]*\) Export RVA/\1/p' <<<"$dump")
+else
+    entry_rva=$(sed -n 's/^AddressOfEntryPoint[[:space:]]*//p' <<<"$dump")
+fi
+named=$(awk -v at="$(printf '%x' $(( image_base + 16#${entry_rva:-0} )))" '$1==at && $2=="T"{print $3}' <<<"$symbols" | paste -sd ' ')
+check "the PDB names the function at RVA 0x${entry_rva:-none}" "$entry_function" "$named"
+
+# x86: exceptions are dispatched only to handlers the image lists in its
+# SafeSEH table, or to none in it when it is marked NO_SEH; the latter is
+# safe only if nothing in it puts a handler on the %fs:0 chain.
+load_config=$(llvm-readobj --coff-load-config "$dll" 2>/dev/null || true)
+if [ "$bits" = 32 ]; then
+    seh_count=$(sed -n 's/^ *SEHandlerCount: //p' <<<"$load_config")
+    if (( (16#${characteristics:-0} & 0x400) != 0 )); then
+        pass "NO_SEH"
+        registrations=$($tools-objdump -d "$dll" | grep -E '%fs:(0x0([^0-9a-fx]|$)|\()' || true)
+        if [ -z "$registrations" ]; then pass "no code on the SEH chain (%fs:0)"; else
+            fail "NO_SEH, yet code uses the SEH chain: $(head -n3 <<<"$registrations" | paste -sd ';')"; fi
+    elif [ "${seh_count:-0}" -gt 0 ]; then
+        pass "SafeSEH table, $seh_count handlers"
+    else
+        fail "neither a SafeSEH table nor NO_SEH (DllCharacteristics ${characteristics:-none}, load configuration ${seh_count:+with }${seh_count:-none})"
+    fi
+fi
+# Control Flow Guard: the GUARD_CF flag only with an instrumented load
+# configuration. The toolchain cannot instrument these images yet (see
+# docs/releasing.md): none claims it.
+cfg=off
+(( (16#${characteristics:-0} & 0x4000) == 0 )) || cfg=on
+! grep -q 'CF_INSTRUMENTED' <<<"$load_config" || cfg="$cfg, instrumented"
+check "Control Flow Guard" off "$cfg"
+# CET shadow stacks, which Windows applies to 64-bit code: marked by an
+# extended DLL characteristics debug entry.
+cet=off
+grep -q 'IMAGE_DLL_CHARACTERISTICS_EX_CET_COMPAT' <<<"$debug_directory" && cet=on
+check "CET shadow stack compatible" "$([ "$bits" = 64 ] && echo on || echo off)" "$cet"
+
+if [ "$kind" = dll ]; then
 [ -f "$debug" ] || fail "no debug file $debug beside the DLL"
-symbols=$($tools-nm "$debug" 2>/dev/null || true)
 canary_check=$(awk -v s="${underscore}__stack_chk_fail" '$3==s{print $1}' <<<"$symbols" | sed 's/^0*//')
 protected=$($tools-objdump -d "$dll" | grep -c "call[[:space:]]*0x${canary_check:-none}\$" || true)
 if [ "$protected" -gt 0 ]; then pass "stack protection ($protected checks)"; else

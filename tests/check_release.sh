@@ -21,11 +21,11 @@ trap 'rm -rf "$scratch"' EXIT
 listed=$(unzip -Z1 "dist/$name.zip" | paste -sd ' ')
 binaries="VexloDeletePrinter.dll VexloDeletePrinter.dll.debug VexloDeletePrinter.lib VexloHost.exe"
 actions="VexloInstallerActions.dll VexloInstallerActions.dll.debug"
-check "zip contents" "$name/README.txt $name/CHANGELOG.md $name/NOTICES.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$(printf "$name/installer/%s " $actions)$(printf "$name/installer/x64/%s " $actions)$name/installer/VexloPrinter.wxi $name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/examples/wix/RemoveVexloPrinter.wxs $name/SHA256SUMS" "$listed"
+check "zip contents" "$name/README.txt $name/CHANGELOG.md $name/NOTICES.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$(printf "$name/installer/%s " $actions)$(printf "$name/installer/x64/%s " $actions)$name/installer/VexloPrinter.wxi $name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/examples/wix/RemoveVexloPrinter.wxs $name/VexloDeletePrinter.pdb $name/VexloHost.pdb $name/x64/VexloDeletePrinter.pdb $name/x64/VexloHost.pdb $name/installer/VexloInstallerActions.pdb $name/installer/x64/VexloInstallerActions.pdb $name/SHA256SUMS" "$listed"
 unzip -q "dist/$name.zip" -d "$scratch/unzipped"
 if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS"; fi
-check "SHA256SUMS covers every other file" 20 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
+check "SHA256SUMS covers every other file" 26 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
 
 # Each DLL of the bundle passes the table checks, and a crash address
 # resolves through its .gnu_debuglink to the debug file beside it: each
@@ -60,6 +60,16 @@ for shipped in "VexloHost.exe 32" "x64/VexloHost.exe 64"; do
         pass "the bundle's $bits-bit VexloHost.exe passes tests/check_pe_tables.sh"
     else fail "the bundle's $bits-bit VexloHost.exe fails tests/check_pe_tables.sh"; fi
 done
+
+# The symbol store made from the bundle holds each PE file's PDB under the
+# GUID and age that the PDB itself carries.
+stored=$(scripts/symbol-store "$scratch/unzipped/$name" "$scratch/symbols")
+check "symbol store: one PDB per shipped PE file" 6 "$(wc -l <<<"$stored")"
+while read -r target; do
+    summary=$(llvm-pdbutil dump -summary "$target")
+    own=$(sed -n 's/^ *GUID: {\(.*\)}$/\1/p' <<<"$summary" | tr -d -)$(printf '%X' "$(sed -n 's/^ *Age: //p' <<<"$summary")")
+    check "symbol store: ${target#"$scratch/symbols/"} under its own GUID and age" "$own" "$(basename "$(dirname "$target")")"
+done <<<"$stored"
 
 # The notices the embedded code's licences ask for.
 check "NOTICES.txt: the JSON library's MIT licence" 1 \
