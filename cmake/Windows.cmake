@@ -67,6 +67,9 @@ function(ship_dll name def description)
     # with. Its members and symbols are named after the temporary prefix and
     # the file name, not the build path.
     target_link_options(${name} PRIVATE -Wl,--kill-at)
+    # The linker's map names every archive member it took: the notices of
+    # the bundle are made from it (scripts/notices).
+    target_link_options(${name} PRIVATE -Wl,-Map=$<TARGET_FILE:${name}>.map)
     # Shipped stripped; the debug information goes to <name>.dll.debug
     # beside it, found again through the DLL's .gnu_debuglink (file name and
     # CRC) by gdb and addr2line. objcopy stamps the images it writes with the
@@ -104,7 +107,7 @@ add_executable(VexloHost ${HOST_SOURCES})
 target_include_directories(VexloHost SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(VexloHost PRIVATE VexloCore)
 add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from the command line" VFT_APP)
-target_link_options(VexloHost PRIVATE -s)
+target_link_options(VexloHost PRIVATE -s -Wl,-Map=$<TARGET_FILE:VexloHost>.map)
 
 add_subdirectory(tests/wine)
 add_subdirectory(bench)

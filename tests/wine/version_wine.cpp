@@ -94,7 +94,7 @@ void CheckModule(const Module& m) {
     ExpectString(data, m.file, "OriginalFilename", m.file);
     ExpectString(data, m.file, "InternalName", nullptr);
     ExpectString(data, m.file, "FileDescription", nullptr);
-    ExpectString(data, m.file, "LegalCopyright", nullptr);
+    ExpectString(data, m.file, "LegalCopyright", "Copyright (C) 2026 Vexlo. MIT License.");
     trace("%s: version %s, \"%s\"\n", m.file, StringValue(data, "FileVersion"), StringValue(data, "FileDescription"));
 }
 
