@@ -47,7 +47,7 @@ tree=$scratch/tree
 mkdir "$tree"
 tar --exclude=./build --exclude=./dist -cf - . | tar -xf - -C "$tree"
 (cd "$tree" && scripts/package "$scratch/build" >/dev/null)
-name=$(cd "$tree/dist" && ls -d VexloDeletePrinter-*[0-9] | head -n1)
+name=$(cd "$tree/dist" && ls -d VexloDeletePrinter-* | grep -v '\.zip$' | head -n1)
 mv "$tree/dist/$name" "$scratch/unsigned"
 mkdir "$scratch/spy"
 cat >"$scratch/spy/osslsigncode" <<EOF
