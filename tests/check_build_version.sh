@@ -27,7 +27,7 @@ count=$(in_a rev-list --count HEAD)
 configure() {  # configure <clone>: the build's "file product" versions, or what refused them
     local said
     said=$(cmake -S "$1" -B "$1/build" --toolchain cmake/mingw-i686.cmake 2>&1) ||
-        { tr -s '[:space:]' ' ' <<<"$said" | grep -o 'scripts/version: [^.]*' | head -n1; return; }
+        { tr -s '[:space:]' ' ' <<<"$said" | sed -n 's/.*\(scripts\/version: .*\) Call Stack .*/\1/p'; return; }
     echo "$(cat "$1/build/FILE_VERSION") $(cat "$1/build/VERSION")"
 }
 resource() {  # resource <dll>: its FileVersion and ProductVersion strings, as a reader of the resource finds them
