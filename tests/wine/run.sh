@@ -98,11 +98,23 @@ tests_in_prefix=(
     "IsConnected under load"
     "version resources"
     "public header from C, import library"
+    "import library from the MSVC ABI, lld-link at its defaults"
     "planted winspool.drv and setupapi.dll"
     "VexloHost"
     "Windows Installer packages, custom actions"
     "the scale benchmark still runs (N = 10, once)"
 )
+# The caller linked as Visual Studio links (tests/wine/msvc_caller.c) answers
+# what VexloHost answers in the same prefix: its exit code is 40 + the answer.
+msvc_caller() {
+    source "$here/tests/checks.sh"
+    local host=0 caller=0
+    (cd "$bin" && wine VexloHost.exe IsConnected >/dev/null 2>&1 </dev/null) || host=$?
+    (cd "$bin" && wine msvc_caller.exe >/dev/null 2>&1 </dev/null) || caller=$?
+    check "msvc_caller.exe: exit code, 40 + IsConnected's answer as VexloHost gives it ($host)" \
+          "$((40 + host))" "$caller"
+    checks_done "MSVC-ABI caller"
+}
 run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
     case "$2" in
@@ -116,6 +128,7 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
         "IsConnected under load") in_bin wine load_wine.exe ;;
         "version resources") in_bin wine version_wine.exe "$file_version" "$product_version" ;;
         "public header from C, import library") in_bin wine header_check.exe ;;
+        "import library from the MSVC ABI, lld-link at its defaults") msvc_caller ;;
         "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
         "VexloHost") host_checks ;;
         "Windows Installer packages, custom actions") "$here/tests/wine/installer_wine.sh" "$bin" ;;
