@@ -85,6 +85,14 @@ EOF
 check "LICENSE: the project's own licence" "MIT License|Copyright (c) 2026 Vexlo" \
       "$(sed -n '1p;3p' "$unzipped/LICENSE" | paste -sd '|')"
 
+# The commands the README prints, run as printed from the bundle's root.
+if tests/check_printed_commands.sh "$scratch/unzipped/$name" >"$scratch/commands.said"; then
+    sed -n 's/^ok: /  /p' "$scratch/commands.said"
+    pass "README.txt: $(grep -c '^ok' "$scratch/commands.said") printed commands ran as printed"
+else
+    fail "README.txt: printed commands: $(grep FAILED "$scratch/commands.said" | paste -sd ' ')"
+fi
+
 expected_commit="Built from commit $(git rev-parse HEAD)$([ -z "$(git status --porcelain)" ] || echo ' (modified)')."
 check "README names the commit" "$expected_commit" "$(grep -m1 '^Built from commit' "$bundle/README.txt" | tr -d '\r')"
 
