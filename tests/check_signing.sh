@@ -67,7 +67,7 @@ listed=$(unzip -Z1 "$tree/dist/$name.zip" | grep '^[^/]*/signatures/' | sort | p
 check "signatures in the zip" "$(printf "$name/signatures/%s.sig\n" $pe_files | sort | paste -sd ' ')" "$listed"
 if (cd "$signed" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS of the signed bundle"; fi
-check "SHA256SUMS covers the signatures too" 26 "$(wc -l <"$signed/SHA256SUMS")"
+check "SHA256SUMS covers the signatures too" 27 "$(wc -l <"$signed/SHA256SUMS")"
 check "README names the signer, and says the signatures, not time-stamped, end with the certificate" \
       "Signed (Authenticode, SHA-256) by: CN = Vexlo Test signing, O = Vexlo. The signatures alone are in signatures/. Not time-stamped: the signatures stop validating when the certificate expires ($(openssl x509 -in "$pki/signing.pem" -noout -enddate | sed 's/^notAfter=//'))." \
       "$(grep -m1 '^Signed' "$signed/README.txt" | tr -d '\r')"
