@@ -5,9 +5,13 @@ set(MINGW ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(WINDOWS_VERSION 5.02)
     set(WINDOWS_MINOR 2)
+    set(LLVM_MACHINE i386:x86-64)
+    set(MSVC_MACHINE x64)
 else()
     set(WINDOWS_VERSION 5.01)
     set(WINDOWS_MINOR 1)
+    set(LLVM_MACHINE i386)
+    set(MSVC_MACHINE x86)
 endif()
 add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -96,18 +100,22 @@ function(ship_dll name def description)
                           IMPORT_PREFIX "" IMPORT_SUFFIX ".lib" ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     target_link_libraries(${name} PRIVATE VexloCore VexloDeletePrinterApi)
     target_compile_options(${name} PRIVATE ${NO_EXCEPTIONS})
-    # Exported undecorated; the import library, made by dlltool from the same
-    # .def, keeps the stdcall decoration (_IsConnected@0) that callers link
-    # with. Its members and symbols are named after the temporary prefix and
-    # the file name, not the build path.
+    # Exported undecorated; the import library, made by llvm-dlltool from
+    # the same .def, keeps the stdcall decoration (_IsConnected@0) that
+    # callers link with. It is the short import format, which Microsoft's
+    # linker takes with SafeSEH on (GNU dlltool's objects carry no SafeSEH
+    # mark) and MinGW-w64's ld takes too; its members are named after the
+    # DLL, not the build path.
     target_link_options(${name} PRIVATE -Wl,--kill-at)
+    # The linker's map names every archive member it took: the notices of
+    # the bundle are made from it (scripts/notices).
+    target_link_options(${name} PRIVATE -Wl,-Map=$<TARGET_FILE:${name}>.map)
     # Shipped stripped; the debug information goes to <name>.dll.debug
     # beside it, found again through the DLL's .gnu_debuglink (file name and
     # CRC) by gdb and addr2line. objcopy stamps the images it writes with the
     # time unless SOURCE_DATE_EPOCH says otherwise; 0, as the linker leaves it.
     add_custom_command(TARGET ${name} POST_BUILD
-        COMMAND ${MINGW}-dlltool --kill-at -t ${name}_lib -d ${def} -D ${name}.dll
-                -l $<TARGET_LINKER_FILE_NAME:${name}>
+        COMMAND llvm-dlltool -m ${LLVM_MACHINE} -k -d ${def} -D ${name}.dll -l $<TARGET_LINKER_FILE_NAME:${name}>
         COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --only-keep-debug $<TARGET_FILE:${name}>
                 $<TARGET_FILE:${name}>.debug
         COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --strip-all
@@ -140,7 +148,8 @@ target_link_libraries(VexloHost PRIVATE VexloCore)
 add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from the command line" VFT_APP)
 # Shipped stripped, with its PDB beside it (lld keeps the DWARF sections
 # when it writes a PDB, so objcopy strips them).
-target_link_options(VexloHost PRIVATE -Wl,--pdb=bin/VexloHost.pdb LINKER:-Xlink=-pdbaltpath:%_PDB%)
+target_link_options(VexloHost PRIVATE -Wl,--pdb=bin/VexloHost.pdb LINKER:-Xlink=-pdbaltpath:%_PDB%
+                   -Wl,-Map=$<TARGET_FILE:VexloHost>.map)
 add_custom_command(TARGET VexloHost POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --strip-all $<TARGET_FILE:VexloHost>
     VERBATIM)

@@ -21,11 +21,11 @@ trap 'rm -rf "$scratch"' EXIT
 listed=$(unzip -Z1 "dist/$name.zip" | paste -sd ' ')
 binaries="VexloDeletePrinter.dll VexloDeletePrinter.dll.debug VexloDeletePrinter.lib VexloHost.exe"
 actions="VexloInstallerActions.dll VexloInstallerActions.dll.debug"
-check "zip contents" "$name/README.txt $name/CHANGELOG.md $name/NOTICES.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$(printf "$name/installer/%s " $actions)$(printf "$name/installer/x64/%s " $actions)$name/installer/VexloPrinter.wxi $name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/examples/wix/RemoveVexloPrinter.wxs $name/VexloDeletePrinter.pdb $name/VexloHost.pdb $name/x64/VexloDeletePrinter.pdb $name/x64/VexloHost.pdb $name/installer/VexloInstallerActions.pdb $name/installer/x64/VexloInstallerActions.pdb $name/SHA256SUMS" "$listed"
+check "zip contents" "$name/README.txt $name/LICENSE $name/CHANGELOG.md $name/NOTICES.txt $name/VexloDeletePrinter.dll $name/VexloDeletePrinter.dll.debug $name/VexloDeletePrinter.h $name/VexloDeletePrinter.lib $name/VexloHost.exe $(printf "$name/x64/%s " $binaries)$(printf "$name/installer/%s " $actions)$(printf "$name/installer/x64/%s " $actions)$name/installer/VexloPrinter.wxi $name/examples/nsis/RemoveVexloPrinter.nsi $name/examples/nsis/VexloPrinter.nsh $name/examples/wix/RemoveVexloPrinter.wxs $name/VexloDeletePrinter.pdb $name/VexloHost.pdb $name/x64/VexloDeletePrinter.pdb $name/x64/VexloHost.pdb $name/installer/VexloInstallerActions.pdb $name/installer/x64/VexloInstallerActions.pdb $name/SHA256SUMS" "$listed"
 unzip -q "dist/$name.zip" -d "$scratch/unzipped"
 if (cd "$scratch/unzipped/$name" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS"; fi
-check "SHA256SUMS covers every other file" 26 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
+check "SHA256SUMS covers every other file" 27 "$(wc -l <"$scratch/unzipped/$name/SHA256SUMS")"
 
 # Each DLL of the bundle passes the table checks, and a crash address
 # resolves through its .gnu_debuglink to the debug file beside it: each
@@ -71,11 +71,37 @@ while read -r target; do
     check "symbol store: ${target#"$scratch/symbols/"} under its own GUID and age" "$own" "$(basename "$(dirname "$target")")"
 done <<<"$stored"
 
-# The notices the embedded code's licences ask for.
-check "NOTICES.txt: the JSON library's MIT licence" 1 \
-      "$(grep -c 'Permission is hereby granted, free of charge' "$scratch/unzipped/$name/NOTICES.txt" || true)"
-check "NOTICES.txt: the MinGW-w64 runtime's terms" 1 \
-      "$(grep -c '^Upstream-Name: mingw-w64' "$scratch/unzipped/$name/NOTICES.txt" || true)"
+# The notices: each component with its whole licence, in the files that hold
+# it; and the check refuses a licence taken away, cut short, or pointing to a
+# file of the build machine.
+unzipped=$scratch/unzipped/$name
+hosts="VexloHost.exe, x64/VexloHost.exe"
+pe="VexloDeletePrinter.dll, VexloHost.exe, x64/VexloDeletePrinter.dll, x64/VexloHost.exe, installer/VexloInstallerActions.dll, installer/x64/VexloInstallerActions.dll"
+if tests/check_notices.sh "$unzipped/NOTICES.txt" "MinGW-w64 runtime=$pe" "GCC runtime libraries=$pe" \
+       "JSON for Modern C++=$hosts" >"$scratch/notices.said"; then
+    pass "NOTICES.txt: $(grep -c '^ok' "$scratch/notices.said") checks of tests/check_notices.sh"
+else
+    fail "NOTICES.txt: $(grep FAILED "$scratch/notices.said" | paste -sd ' ')"
+fi
+while IFS='|' read -r what program; do
+    awk "$program" "$unzipped/NOTICES.txt" >"$scratch/doctored.txt"
+    if tests/check_notices.sh "$scratch/doctored.txt" >/dev/null; then fail "NOTICES.txt with $what: the check passed it"
+    else pass "NOTICES.txt with $what: the check fails"; fi
+done <<'EOF'
+the JSON library's licence text taken away|/^License: Expat/ { print; skip = 1; next } skip && /^=====/ { skip = 0 } !skip
+the last line of the runtime's ZPL cut off|/^License: ZPL/ { on = 1 } on && /POSSIBILITY OF SUCH DAMAGE/ { on = 0; next } 1
+a licence replaced by a pointer to the build machine|/^License: BSD-3-clause/ { print; print ""; print "See /usr/share/common-licenses/BSD."; skip = 1; next } skip && /^License: |^=====/ { skip = 0 } !skip
+EOF
+check "LICENSE: the project's own licence" "MIT License|Copyright (c) 2026 Vexlo" \
+      "$(sed -n '1p;3p' "$unzipped/LICENSE" | paste -sd '|')"
+
+# The commands the README prints, run as printed from the bundle's root.
+if tests/check_printed_commands.sh "$scratch/unzipped/$name" >"$scratch/commands.said"; then
+    sed -n 's/^ok: /  /p' "$scratch/commands.said"
+    pass "README.txt: $(grep -c '^ok' "$scratch/commands.said") printed commands ran as printed"
+else
+    fail "README.txt: printed commands: $(grep FAILED "$scratch/commands.said" | paste -sd ' ')"
+fi
 
 expected_commit="Built from commit $(git rev-parse HEAD)$([ -z "$(git status --porcelain)" ] || echo ' (modified)')."
 check "README names the commit" "$expected_commit" "$(grep -m1 '^Built from commit' "$bundle/README.txt" | tr -d '\r')"

@@ -47,7 +47,7 @@ tree=$scratch/tree
 mkdir "$tree"
 tar --exclude=./build --exclude=./dist -cf - . | tar -xf - -C "$tree"
 (cd "$tree" && scripts/package "$scratch/build" >/dev/null)
-name=$(cd "$tree/dist" && ls -d VexloDeletePrinter-*[0-9] | head -n1)
+name=$(cd "$tree/dist" && ls -d VexloDeletePrinter-* | grep -v '\.zip$' | head -n1)
 mv "$tree/dist/$name" "$scratch/unsigned"
 mkdir "$scratch/spy"
 cat >"$scratch/spy/osslsigncode" <<EOF
@@ -67,9 +67,9 @@ listed=$(unzip -Z1 "$tree/dist/$name.zip" | grep '^[^/]*/signatures/' | sort | p
 check "signatures in the zip" "$(printf "$name/signatures/%s.sig\n" $pe_files | sort | paste -sd ' ')" "$listed"
 if (cd "$signed" && sha256sum --quiet -c SHA256SUMS); then pass "sha256sum -c SHA256SUMS"; else
     fail "sha256sum -c SHA256SUMS of the signed bundle"; fi
-check "SHA256SUMS covers the signatures too" 32 "$(wc -l <"$signed/SHA256SUMS")"
-check "README names the signer" \
-      "Signed (Authenticode, SHA-256) by: CN = Vexlo Test signing, O = Vexlo. The signatures alone are in signatures/." \
+check "SHA256SUMS covers the signatures too" 33 "$(wc -l <"$signed/SHA256SUMS")"
+check "README names the signer, and says the signatures, not time-stamped, end with the certificate" \
+      "Signed (Authenticode, SHA-256) by: CN = Vexlo Test signing, O = Vexlo. The signatures alone are in signatures/. Not time-stamped: the signatures stop validating when the certificate expires ($(openssl x509 -in "$pki/signing.pem" -noout -enddate | sed 's/^notAfter=//'))." \
       "$(grep -m1 '^Signed' "$signed/README.txt" | tr -d '\r')"
 check "the unsigned README says nothing of signing" "" "$(grep '^Signed\|@SIGNED@' "$scratch/unsigned/README.txt" || true)"
 

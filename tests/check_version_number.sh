@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The version number in project() must be three or four dot-separated
-# integers, each at most 65535; anything else fails the configure step with a
-# message that names it. Each case configures a copy of the project with its
-# version put in place of the real one.
+# The version number in project() must be three dot-separated integers, each
+# at most 65535 (the fourth number is the build's, from scripts/version);
+# anything else fails the configure step with a message that names it. Each
+# case configures a copy of the project, outside git (a source archive's
+# build: X.Y.Z.0), with its version put in place of the real one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scratch=$(mktemp -d /tmp/vexlo-version.XXXXXX)
@@ -15,10 +16,11 @@ failures=0
 # Refused by whom: "ours" are numbers CMake's project() takes and
 # cmake/Version.cmake must refuse with its own message; "cmake" are ones
 # project() itself refuses before our check runs.
-ours='must be three or four dot-separated integers'
+ours='must be three dot-separated integers'
 cases=(  # version | accepted | the resource's four numbers when accepted, or who refuses
     "1.0.0|yes|1,0,0,0"
-    "65535.65535.65535.65535|yes|65535,65535,65535,65535"
+    "65535.65535.65535|yes|65535,65535,65535,0"
+    "1.0.0.5|no|ours"
     "2.07.0|yes|2,7,0,0"
     "1.0|no|ours"
     "1|no|ours"

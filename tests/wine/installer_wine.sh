@@ -98,7 +98,7 @@ for line in \
     logged "remove 2.0.0" remove.log "$line"
 done
 check "remove 2.0.0: the first line names the actions' version" 1 \
-      "$(action_lines remove.log | grep -c "^VexloRemove: removing the Vexlo-420 printer's software (VexloInstallerActions.dll [0-9.]*)$" || true)"
+      "$(action_lines remove.log | grep -c "^VexloRemove: removing the Vexlo-420 printer's software (VexloInstallerActions.dll [0-9][0-9A-Za-z.+-]*)$" || true)"
 check "remove 2.0.0: the last line" "VexloRemove: the Vexlo-420 printer's software was removed" "$(last_line remove.log)"
 check "remove 2.0.0: the product gone, the other maker's kept" 0 "$(software removed)"
 action_lines remove.log >"$bin/removal.lines"

@@ -23,9 +23,12 @@ source "$here/tests/stages.sh"
 in_bin() { cd "$bin" && "$@"; }
 # The spooler environment of the build's own processes.
 if [ "$bits" = 64 ]; then environment="Windows x64"; else environment="Windows NT x86"; fi
-# The version as the project states it, read here rather than taken from the
-# build, so that a wrong conversion in the build shows.
-project_version=$(sed -n 's/^project(VexloDeletePrinter VERSION \([^ ]*\) .*/\1/p' "$here/CMakeLists.txt")
+# The versions as scripts/version states them for this checkout ("file
+# X.Y.Z.N product TEXT"), read here rather than taken from the build, so that
+# a wrong conversion in the build shows; in the emulated machine, from the
+# runner that started it.
+VEXLO_EXPECTED_VERSION=${VEXLO_EXPECTED_VERSION:-$("$here/scripts/version" 2>/dev/null | paste -sd ' ')}
+read -r _ file_version _ product_version <<<"$VEXLO_EXPECTED_VERSION"
 
 # The host's exit codes, what it says of an argument it refuses, its
 # --version, and standard output kept to the answer line around DeleteALL.
@@ -71,8 +74,7 @@ EOF
     # --version reads both version resources: the one of the DLL it loads,
     # and its own.
     local version printed said errors
-    version=$project_version
-    [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] && version=$version.0
+    version=$file_version
     printed=$( (cd "$bin" && wine VexloHost.exe --version 2>&1) | tr -d '\r' | sed 's/ (.*//' | paste -sd '|')
     check "VexloHost --version" "VexloDeletePrinter.dll $version|VexloHost.exe $version" "$printed"
     # Errors by name, as the installer's log gives them.
@@ -166,6 +168,7 @@ tests_in_prefix=(
     "IsConnected under load"
     "version resources"
     "public header from C, import library"
+    "import library from the MSVC ABI, lld-link at its defaults"
     "planted winspool.drv and setupapi.dll"
     "VexloHost"
     "VexloHost remove"
@@ -175,6 +178,17 @@ tests_in_prefix=(
 )
 # The fleet page's commands need msiinfo, on this machine only: the 64-bit run.
 [ "$bits" = 32 ] || tests_in_prefix+=("fleet removal: the commands of docs/deploying.md")
+# The caller linked as Visual Studio links (tests/wine/msvc_caller.c) answers
+# what VexloHost answers in the same prefix: its exit code is 40 + the answer.
+msvc_caller() {
+    source "$here/tests/checks.sh"
+    local host=0 caller=0
+    (cd "$bin" && wine VexloHost.exe IsConnected >/dev/null 2>&1 </dev/null) || host=$?
+    (cd "$bin" && wine msvc_caller.exe >/dev/null 2>&1 </dev/null) || caller=$?
+    check "msvc_caller.exe: exit code, 40 + IsConnected's answer as VexloHost gives it ($host)" \
+          "$((40 + host))" "$caller"
+    checks_done "MSVC-ABI caller"
+}
 run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
     local label=$1
     case "$2" in
@@ -186,8 +200,9 @@ run_in_prefix() {  # run_in_prefix <label> <what the prefix is>
         "DeleteALL end to end") in_bin wine deleteall_wine.exe ;;
         "heap blocks left by a call, each call failed once") in_bin wine heap_balance_wine.exe ;;
         "IsConnected under load") in_bin wine load_wine.exe ;;
-        "version resources") in_bin wine version_wine.exe "$project_version" ;;
+        "version resources") in_bin wine version_wine.exe "$file_version" "$product_version" ;;
         "public header from C, import library") in_bin wine header_check.exe ;;
+        "import library from the MSVC ABI, lld-link at its defaults") msvc_caller ;;
         "planted winspool.drv and setupapi.dll") "$here/tests/wine/planted_dlls.sh" "$bin" ;;
         "VexloHost") host_checks ;;
         "VexloHost remove") remove_checks ;;
@@ -235,7 +250,8 @@ in_emulated_machine() {
     shared=$(mktemp -d /tmp/vexlo-guest-results.XXXXXX)
     echo "== the 32-bit runs, in the emulated machine (scripts/guest)"
     "$here/scripts/guest" run --share "$bin" ${bundle:+--share "$bundle"} --share "$shared" \
-        --env "VEXLO_RESULTS=$shared/results" --env "CI=${CI:-}" -- \
+        --env "VEXLO_RESULTS=$shared/results" --env "CI=${CI:-}" \
+        --env "VEXLO_EXPECTED_VERSION=$VEXLO_EXPECTED_VERSION" -- \
         "$here/tests/wine/run.sh" 32 "$bin" ${bundle:+"$bundle"} || code=$?
     echo "-- the 32-bit runs in the emulated machine: $((SECONDS - start)) s in all, its boot and prefixes included"
     cat "$shared/results" >>"$VEXLO_RESULTS" 2>/dev/null || true

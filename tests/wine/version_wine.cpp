@@ -1,7 +1,9 @@
 // The version resources of the DLL and the host, read back as installers
-// read them (GetFileVersionInfoA, VerQueryValueA), against the version
-// named on the command line as the project states it ("1.0.0"): the four
-// numbers are taken from that text here, not from the build's conversion.
+// read them (GetFileVersionInfoA, VerQueryValueA), against the file and
+// product versions named on the command line as scripts/version states them
+// ("1.0.0.12" "1.0.0-dev.12+<commit>"): the four numbers are taken from that
+// text here, not from the build's conversion, and are the fixed file and
+// product version both.
 #include "wine_test.h"
 
 #include <cstdlib>
@@ -10,6 +12,7 @@
 namespace {
 
 const char* gVersion = "";
+const char* gProductVersion = "";
 DWORD gNumbers[4] = {};
 
 // "a.b.c" or "a.b.c.d", the missing fourth number 0; false for anything else.
@@ -90,20 +93,22 @@ void CheckModule(const Module& m) {
     ExpectString(data, m.file, "CompanyName", "Vexlo");
     ExpectString(data, m.file, "ProductName", "Vexlo-420");
     ExpectString(data, m.file, "FileVersion", gVersion);
-    ExpectString(data, m.file, "ProductVersion", gVersion);
+    ExpectString(data, m.file, "ProductVersion", gProductVersion);
     ExpectString(data, m.file, "OriginalFilename", m.file);
     ExpectString(data, m.file, "InternalName", nullptr);
     ExpectString(data, m.file, "FileDescription", nullptr);
-    ExpectString(data, m.file, "LegalCopyright", nullptr);
+    ExpectString(data, m.file, "LegalCopyright", "Copyright (C) 2026 Vexlo. MIT License.");
     trace("%s: version %s, \"%s\"\n", m.file, StringValue(data, "FileVersion"), StringValue(data, "FileDescription"));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    gVersion = argc > 1 ? argv[1] : "";
-    ok(ParseVersion(gVersion, gNumbers), "expected the project's version on the command line, got \"%s\"\n",
-       gVersion);
+    gVersion = argc > 2 ? argv[1] : "";
+    gProductVersion = argc > 2 ? argv[2] : "";
+    ok(ParseVersion(gVersion, gNumbers) && *gProductVersion,
+       "expected the file and the product version on the command line, got \"%s\" \"%s\"\n", gVersion,
+       gProductVersion);
     const Module modules[] = {{"VexloDeletePrinter.dll", VFT_DLL}, {"VexloHost.exe", VFT_APP}};
     for (const Module& m : modules) CheckModule(m);
     return winetest::done("version_wine");
