@@ -217,8 +217,8 @@ int LibraryDriverDeletion() {
     int deleted = 0;
     vexlo::RemovalReport report;
     report.context = &deleted;
-    report.removed = [](void* context, vexlo::RemovedKind, const char*, const char*, bool done, DWORD) {
-        *static_cast<int*>(context) += done;
+    report.removed = [](void* context, vexlo::RemovedKind, const char*, const char*, vexlo::Deletion result, DWORD) {
+        *static_cast<int*>(context) += result == vexlo::Deletion::Removed;
     };
     vexlo::RemoveLabelDrivers(vexlo::Winspool(), &report);
     return deleted;
