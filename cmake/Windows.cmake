@@ -108,8 +108,9 @@ function(ship_dll name def description)
     # DLL, not the build path.
     target_link_options(${name} PRIVATE -Wl,--kill-at)
     # The linker's map names every archive member it took: the notices of
-    # the bundle are made from it (scripts/notices).
-    target_link_options(${name} PRIVATE -Wl,-Map=$<TARGET_FILE:${name}>.map)
+    # the bundle are made from it (scripts/notices). Named relative to the
+    # build folder, as the PDB is: the PDB records the link's command line.
+    target_link_options(${name} PRIVATE -Wl,-Map=bin/${name}.dll.map)
     # Shipped stripped; the debug information goes to <name>.dll.debug
     # beside it, found again through the DLL's .gnu_debuglink (file name and
     # CRC) by gdb and addr2line. objcopy stamps the images it writes with the
@@ -149,7 +150,7 @@ add_version_resource(VexloHost VexloHost.exe "Calls VexloDeletePrinter.dll from 
 # Shipped stripped, with its PDB beside it (lld keeps the DWARF sections
 # when it writes a PDB, so objcopy strips them).
 target_link_options(VexloHost PRIVATE -Wl,--pdb=bin/VexloHost.pdb LINKER:-Xlink=-pdbaltpath:%_PDB%
-                   -Wl,-Map=$<TARGET_FILE:VexloHost>.map)
+                   -Wl,-Map=bin/VexloHost.exe.map)
 add_custom_command(TARGET VexloHost POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${MINGW}-objcopy --strip-all $<TARGET_FILE:VexloHost>
     VERBATIM)
