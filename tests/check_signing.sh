@@ -20,15 +20,12 @@ unset VEXLO_SIGN_PASSWORD
 
 # The authority, and certificates it issues: for code signing, for a web
 # server only, and for code signing but expired yesterday.
-quiet() { "$@" >/dev/null 2>&1 || { echo "FAILED: $*"; "$@"; exit 1; }; }
+source tests/pki.sh
 printf 'a test password\n' >"$pki/password"
 printf 'not the password\n' >"$pki/wrong"
-quiet openssl req -x509 -newkey rsa:2048 -nodes -keyout "$pki/ca.key" -out "$pki/ca.pem" -days 2 -subj "/CN=Vexlo Test CA"
-issue() {  # issue <name> <extended key usage> <days> [-legacy]
-    printf 'extendedKeyUsage=%s\nkeyUsage=digitalSignature\n' "$2" >"$pki/$1.ext"
-    quiet openssl req -newkey rsa:2048 -nodes -keyout "$pki/$1.key" -out "$pki/$1.csr" -subj "/CN=Vexlo Test $1/O=Vexlo"
-    quiet openssl x509 -req -in "$pki/$1.csr" -CA "$pki/ca.pem" -CAkey "$pki/ca.key" -CAcreateserial -days "$3" \
-        -extfile "$pki/$1.ext" -out "$pki/$1.pem"
+pki_authority "$pki"
+issue() {  # issue <name> <extended key usage> <days> [-legacy]: its certificate and key in <name>.pfx
+    pki_issue "$pki" "$1" "$2" "$3"
     quiet openssl pkcs12 -export ${4:-} -inkey "$pki/$1.key" -in "$pki/$1.pem" -certfile "$pki/ca.pem" \
         -out "$pki/$1.pfx" -passout "file:$pki/password"
 }

@@ -16,37 +16,17 @@ scratch=$(mktemp -d /tmp/vexlo-token.XXXXXX)
 responder=
 trap '[ -z "$responder" ] || kill "$responder" 2>/dev/null; rm -rf "$scratch"' EXIT
 unset VEXLO_SIGN_PASSWORD VEXLO_SIGN_MODULE
-module=/usr/lib/softhsm/libsofthsm2.so
+source tests/pki.sh
+module=$softhsm_module
 pki=$scratch/pki
-mkdir -p "$pki" "$scratch/tokens"
-quiet() { "$@" >/dev/null 2>&1 || { echo "FAILED: $*"; "$@"; exit 1; }; }
+mkdir -p "$pki"
 
-# The token, in this test's folder only.
-printf 'directories.tokendir = %s\nobjectstore.backend = file\nlog.level = ERROR\n' "$scratch/tokens" \
-    >"$scratch/softhsm2.conf"
-export SOFTHSM2_CONF=$scratch/softhsm2.conf
-quiet softhsm2-util --init-token --free --label "vexlo test" --pin 4321 --so-pin 87654321
-printf '4321' >"$pki/pin"
-
-# The authority, the signing key and certificate (onto the token, then off
-# the disk), and the time stamp authority's.
-quiet openssl req -x509 -newkey rsa:2048 -nodes -keyout "$pki/ca.key" -out "$pki/ca.pem" -days 2 -subj "/CN=Vexlo Test CA"
-issue() {  # issue <name> <extended key usage>
-    printf 'extendedKeyUsage=%s\nkeyUsage=digitalSignature\n' "$2" >"$pki/$1.ext"
-    quiet openssl req -newkey rsa:2048 -nodes -keyout "$pki/$1.key" -out "$pki/$1.csr" -subj "/CN=Vexlo Test $1/O=Vexlo"
-    quiet openssl x509 -req -in "$pki/$1.csr" -CA "$pki/ca.pem" -CAkey "$pki/ca.key" -CAcreateserial -days 2 \
-        -extfile "$pki/$1.ext" -out "$pki/$1.pem"
-}
-issue token codeSigning
-issue tsa critical,timeStamping
-quiet openssl pkcs8 -topk8 -nocrypt -in "$pki/token.key" -outform DER -out "$pki/token.key.der"
-quiet openssl x509 -in "$pki/token.pem" -outform DER -out "$pki/token.der"
-for object in "privkey token.key.der" "cert token.der"; do
-    read -r type file <<<"$object"
-    quiet pkcs11-tool --module "$module" --token-label "vexlo test" --login --pin 4321 --write-object "$pki/$file" \
-        --type "$type" --id 01 --label "release signer"
-done
-rm -f "$pki/token.key" "$pki/token.key.der"
+# The authority, the signing key and certificate (onto a token of this
+# test's own, then off the disk), and the time stamp authority's.
+pki_authority "$pki"
+pki_issue "$pki" token codeSigning 2
+pki_issue "$pki" tsa critical,timeStamping 2
+pki_token "$scratch" "vexlo test" 4321 "$pki" token "release signer"
 
 cat >"$pki/tsa.cnf" <<EOF
 [ tsa ]
