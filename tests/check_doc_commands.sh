@@ -3,7 +3,7 @@
 # A fenced block of a shell's language, or any block the line before marks
 # "<!-- commands: <place> -->", is commands; each must say where it runs:
 #   from the sources' root           run here, in page order, each block in a
-#                                    new bash, in one throwaway clone of this
+#                                    new "bash -e", in one throwaway clone of this
 #                                    checkout (never this repository: one
 #                                    block tags a release), and must exit 0
 #   from the bundle's root,
@@ -80,7 +80,7 @@ for block in "${sources[@]}"; do
         else fail "$where reads signed/, but no block before it signed a bundle"; fi
     fi
     code=0
-    (cd "$clone" && timeout 900 bash -c "$body" >"$scratch/said" 2>&1 </dev/null) || code=$?
+    (cd "$clone" && timeout 900 bash -e -c "$body" >"$scratch/said" 2>&1 </dev/null) || code=$?
     check "$where, from the sources' root: $(head -n1 <<<"$body")$([ "$(wc -l <<<"${body%$'\n'}")" -eq 1 ] || echo ' ...'): exit status" 0 "$code"
     [ "$code" -eq 0 ] || tail -n 5 "$scratch/said"
     if grep -q -- '--sign' <<<"$body" && [ "$code" -eq 0 ]; then

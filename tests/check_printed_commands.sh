@@ -3,11 +3,11 @@
 # from the text itself, in a fresh copy of the bundle each time:
 # - in the bundle's README.txt, each run of adjacent lines that begin with
 #   "$ " is one script (a variable set on one line is there for the next),
-#   run in bash; the WiX lines it gives for wixl ("wixl wants ...") are put
+#   run in "bash -e"; the WiX lines it gives for wixl ("wixl wants ...") are put
 #   into the bundle's WiX example in place of its include line and built by
 #   wixl, as an author's package takes them;
 # - in README.md and docs/, each block marked "from the bundle's root" is run
-#   in bash, and each marked "wixl, from the bundle's root" is built as above.
+#   in "bash -e", and each marked "wixl, from the bundle's root" is built as above.
 # Every script must exit 0. A README that prints no command fails: the
 # convention itself would have been lost.
 # usage: tests/check_printed_commands.sh <bundle folder>
@@ -23,7 +23,7 @@ in_a_fresh_bundle() {  # in_a_fresh_bundle <what> <script>: runs it from a copy'
     rm -rf "$scratch/bundle"
     cp -a "$bundle" "$scratch/bundle"
     local code=0
-    (cd "$scratch/bundle" && timeout 300 bash -c "$2" >"$scratch/said" 2>&1 </dev/null) || code=$?
+    (cd "$scratch/bundle" && timeout 300 bash -e -c "$2" >"$scratch/said" 2>&1 </dev/null) || code=$?
     check "$1: exit status" 0 "$code"
     [ "$code" -eq 0 ] || tail -n 5 "$scratch/said"
 }
