@@ -3,11 +3,11 @@
 # from the text itself, in a fresh copy of the bundle each time:
 # - in the bundle's README.txt, each run of adjacent lines that begin with
 #   "$ " is one script (a variable set on one line is there for the next),
-#   run in "bash -e"; the WiX lines it gives for wixl ("wixl wants ...") are put
+#   run in "bash -e -o pipefail"; the WiX lines it gives for wixl ("wixl wants ...") are put
 #   into the bundle's WiX example in place of its include line and built by
 #   wixl, as an author's package takes them;
 # - in README.md and docs/, each block marked "from the bundle's root" is run
-#   in "bash -e", and each marked "wixl, from the bundle's root" is built as above.
+#   in "bash -e -o pipefail", and each marked "wixl, from the bundle's root" is built as above.
 # Every script must exit 0. A README that prints no command fails: the
 # convention itself would have been lost.
 # usage: tests/check_printed_commands.sh <bundle folder>
@@ -23,9 +23,14 @@ in_a_fresh_bundle() {  # in_a_fresh_bundle <what> <script>: runs it from a copy'
     rm -rf "$scratch/bundle"
     cp -a "$bundle" "$scratch/bundle"
     local code=0
-    (cd "$scratch/bundle" && timeout 300 bash -e -c "$2" >"$scratch/said" 2>&1 </dev/null) || code=$?
+    (cd "$scratch/bundle" && timeout 300 bash -e -o pipefail -c "$2" >"$scratch/said" 2>&1 </dev/null) || code=$?
     check "$1: exit status" 0 "$code"
     [ "$code" -eq 0 ] || tail -n 5 "$scratch/said"
+    # addr2line says "??" and exits 0 when it finds nothing: a crash report's
+    # command must name a function.
+    if grep -q addr2line <<<"$2"; then
+        check "$1: addr2line names a function and its line" "" "$(grep '^??' "$scratch/said" || true)"
+    fi
 }
 wixl_lines() {  # wixl_lines <what> <lines>: the WiX example with these lines in place of its include, built by wixl
     local lines=$2
@@ -52,12 +57,12 @@ wixl=$(awk '/wixl wants/ { found = 1; next } found && /^    <\?/ { print substr(
 if [ -n "$wixl" ]; then wixl_lines "README.txt's lines for wixl" "$wixl"
 else fail "README.txt gives no WiX lines for wixl (after \"wixl wants\")"; fi
 
+doc_blocks README.md docs/*.md >"$scratch/blocks" || fail "the pages' fenced blocks could not be read (above)"
 while IFS= read -r -d '' block; do
-    IFS=$'\t' read -r where _ place <<<"${block%%$'\n'*}"
-    body=${block#*$'\n'}
+    split_block "$block"
     case "$place" in
         "from the bundle's root") in_a_fresh_bundle "$where, from the bundle's root" "$body" ;;
         "wixl, from the bundle's root") wixl_lines "$where" "${body%$'\n'}" ;;
     esac
-done < <(doc_blocks README.md docs/*.md)
+done <"$scratch/blocks"
 checks_done "printed commands"
