@@ -304,9 +304,25 @@ TEST_F(SimTest, VexloRemoveLogsWhatWasLeftWhenTheSpoolerCannotBeControlled) {
 // that the spooler is stopped, and the answer is a failure only when the
 // removal found the spooler running.
 TEST_F(SimTest, VexloRemoveTriesOnceMoreASpoolerItStoppedAndFailsWhenItStaysStopped) {
-    const std::string stopped = "VexloRemove: the print spooler is stopped: StartServiceA failed with error 5 "
-                                "ERROR_ACCESS_DENIED at the second try too";
     const std::string removed = "VexloRemove: the Vexlo-420 printer's software was removed";
+    // The log lines of a start tried twice: started at the second try, or left stopped.
+    const std::string retried =
+        "VexloRemove: print spooler found running, left running, in 20.0 s; its start failed the first time "
+        "(StartServiceA failed with error 5 ERROR_ACCESS_DENIED) and was tried once more";
+    const std::string leftStopped =
+        "VexloRemove: print spooler found running: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; tried "
+        "once more: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; left stopped, after 10.0 s";
+    // The last line when the spooler stays stopped: what to do, whether it
+    // was stopped before, and the step the software was left in place from.
+    auto stoppedLast = [](const std::string& before, const std::string& step) {
+        return "VexloRemove: the print spooler is stopped: StartServiceA failed with error 5 ERROR_ACCESS_DENIED at "
+               "the second try too, so nothing on this computer prints until it runs again; start the Print Spooler "
+               "service as an administrator (services.msc, or sc start Spooler) and, if it will not start, see the "
+               "System event log" +
+               before + "; the Vexlo-420 printer's software was left in place from \"" + step + "\" on";
+    };
+    const std::string firstCycle = "Stopping and starting the print spooler...";
+    const std::string secondCycle = "Restarting the print spooler...";
     struct Case {
         const char* what;
         DWORD foundState;
@@ -319,43 +335,23 @@ TEST_F(SimTest, VexloRemoveTriesOnceMoreASpoolerItStoppedAndFailsWhenItStaysStop
         std::string last;  // the last line's start
     } cases[] = {
         {"first cycle, the second try starts it", SERVICE_RUNNING, 1, false, ERROR_SUCCESS, SERVICE_RUNNING, 3,
-         "VexloRemove: print spooler found running, left running, in 20.0 s; its start failed the first time "
-         "(StartServiceA failed with error 5 ERROR_ACCESS_DENIED) and was tried once more",
-         removed},
+         retried, removed},
         {"first cycle, stays stopped", SERVICE_RUNNING, 1, true, ERROR_INSTALL_FAILURE, SERVICE_STOPPED, 2,
-         "VexloRemove: print spooler found running: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; tried "
-         "once more: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; left stopped, after 10.0 s",
-         stopped + ", so nothing on this computer prints until it runs again; start the Print Spooler service as an "
-                   "administrator (services.msc, or sc start Spooler) and, if it will not start, see the System "
-                   "event log; the Vexlo-420 printer's software was left in place from \"Stopping and starting the "
-                   "print spooler...\" on"},
+         leftStopped, stoppedLast("", firstCycle)},
         {"second cycle, the second try starts it", SERVICE_RUNNING, 2, false, ERROR_SUCCESS, SERVICE_RUNNING, 3,
-         "VexloRemove: print spooler found running, left running, in 20.0 s; its start failed the first time "
-         "(StartServiceA failed with error 5 ERROR_ACCESS_DENIED) and was tried once more",
-         removed},
+         retried, removed},
         {"second cycle, stays stopped", SERVICE_RUNNING, 2, true, ERROR_INSTALL_FAILURE, SERVICE_STOPPED, 3,
-         "VexloRemove: print spooler found running: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; tried "
-         "once more: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; left stopped, after 10.0 s",
-         stopped + ", so nothing on this computer prints until it runs again; start the Print Spooler service as an "
-                   "administrator (services.msc, or sc start Spooler) and, if it will not start, see the System "
-                   "event log; the Vexlo-420 printer's software was left in place from \"Restarting the print "
-                   "spooler...\" on"},
+         leftStopped, stoppedLast("", secondCycle)},
         // Found stopped: started by the first cycle, stopped by the second,
         // and left as it was found: no failure.
         {"found stopped, second cycle, stays stopped", SERVICE_STOPPED, 2, true, ERROR_SUCCESS, SERVICE_STOPPED, 3,
-         "VexloRemove: print spooler found running: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; tried "
-         "once more: StartServiceA failed with error 5 ERROR_ACCESS_DENIED; left stopped, after 10.0 s",
-         stopped + ", so nothing on this computer prints until it runs again; start the Print Spooler service as an "
-                   "administrator (services.msc, or sc start Spooler) and, if it will not start, see the System "
-                   "event log (it was stopped before the removal too); the Vexlo-420 printer's software was left in "
-                   "place from \"Restarting the print spooler...\" on"},
+         leftStopped, stoppedLast(" (it was stopped before the removal too)", secondCycle)},
         // A start the removal's own first cycle makes is no restart of a
         // spooler it stopped: not tried again, and the spooler is as found.
         {"found stopped, its first start fails", SERVICE_STOPPED, 1, true, ERROR_SUCCESS, SERVICE_STOPPED, 1,
          "VexloRemove: print spooler found stopped: StartServiceA failed with error 5 ERROR_ACCESS_DENIED, after "
          "0.0 s",
-         "VexloRemove: the Vexlo-420 printer's software was left in place from \"Stopping and starting the print "
-         "spooler...\" on"},
+         "VexloRemove: the Vexlo-420 printer's software was left in place from \"" + firstCycle + "\" on"},
     };
     for (const Case& c : cases) {
         sim::Reset();
